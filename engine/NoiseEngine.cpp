@@ -1,0 +1,75 @@
+#include "NoiseEngine.h"
+
+#include "FileLookup.h"
+
+namespace qf {
+
+NoiseEngine::NoiseEngine(std::string appFolder, sound::DirectSound::OutputFactory outputs)
+    : appFolder_(std::move(appFolder)), outputs_(std::move(outputs)) {
+    for (const ChannelRow& row : ChannelTable::rows()) {
+        NoiseChannel& ch = channels_[row.number - 1];
+        ch.number = row.number;
+        ch.caption = row.caption;
+        ch.recordingFile = row.recordingFile;
+        ch.pictureFile = row.pictureFile;
+    }
+}
+
+bool NoiseEngine::Initialise(MixerPanel& panel, MessageBox& messages,
+                             sound::WindowHandle window) {
+    if (!root_) {
+        root_ = std::make_unique<sound::DirectSound>(outputs_);
+    }
+    if (root_->DirectSoundCreate("", soundDevice_) != sound::SoundResult::Ok) {
+        messages.show(kDeviceError);
+        return false;
+    }
+    soundDevice_->SetCooperativeLevel(window, sound::DSSCL_NORMAL);
+
+    bufferDescription_ = {};
+    bufferDescription_.flags = kBufferFlags;
+    waveFormat_ = {};
+    waveFormat_.formatTag = sound::WAVE_FORMAT_PCM;
+    waveFormat_.channels = 2;
+    waveFormat_.samplesPerSec = 22050;
+    waveFormat_.bitsPerSample = 16;
+    waveFormat_.blockAlign = waveFormat_.channels * waveFormat_.bitsPerSample / 8;
+    waveFormat_.avgBytesPerSec = waveFormat_.blockAlign * waveFormat_.samplesPerSec;
+    bufferDescription_.format = &waveFormat_;
+
+    createChannels(panel);
+    if (restoreStep_) {
+        restoreStep_();
+    }
+    for (NoiseChannel& ch : channels_) {
+        if (ch.buffer) {
+            ch.buffer->SetVolume(panel.volumeValue(ch.number));
+        }
+    }
+    return true;
+}
+
+void NoiseEngine::createChannels(MixerPanel& panel) {
+    for (NoiseChannel& ch : channels_) {
+        const std::string path = FileLookup::resolve(appFolder_, ch.recordingFile);
+        std::string reason;
+        const auto result = soundDevice_->CreateSoundBufferFromFile(path, bufferDescription_,
+                                                                    waveFormat_, ch.buffer, &reason);
+        if (result != sound::SoundResult::Ok) {
+            // The program still starts; only this row is out of use, and says why.
+            panel.markUnavailable(ch.number,
+                                  "Cannot play " + path + ": " + reason);
+        }
+    }
+}
+
+void NoiseEngine::StopSound() {
+    for (NoiseChannel& ch : channels_) {
+        if (ch.buffer) {
+            ch.buffer->Stop();
+            ch.buffer->SetCurrentPosition(0);
+        }
+    }
+}
+
+} // namespace qf

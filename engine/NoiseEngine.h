@@ -1,0 +1,62 @@
+#pragma once
+
+#include "ChannelTable.h"
+#include "MessageBox.h"
+#include "MixerPanel.h"
+#include "NoiseChannel.h"
+#include "sound/DirectSound.h"
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace qf {
+
+// The sound device and the five noise channels, owned by the main window for the whole run.
+class NoiseEngine {
+public:
+    static constexpr const char* kDeviceError = "Error. Please check you have DirectX8 or later.";
+    static constexpr std::uint32_t kBufferFlags = sound::DSBCAPS_STATIC |
+                                                  sound::DSBCAPS_CTRLFREQUENCY |
+                                                  sound::DSBCAPS_CTRLPAN |
+                                                  sound::DSBCAPS_CTRLVOLUME |
+                                                  sound::DSBCAPS_GLOBALFOCUS;
+
+    NoiseEngine(std::string appFolder, sound::DirectSound::OutputFactory outputs = {});
+
+    // Builds the device and the channels, lets the stored mix reach the controls, then sets
+    // every channel's volume from its slider. Returns false when no device could be made; the
+    // message has then been shown and no channel exists.
+    bool Initialise(MixerPanel& panel, MessageBox& messages, sound::WindowHandle window);
+
+    // Stops every channel and rewinds it, so nothing sounds once the window is gone.
+    void StopSound();
+
+    // Runs between creating the channels and setting their volumes: where a stored mix is
+    // put back into the controls.
+    void setRestoreStep(std::function<void()> step) { restoreStep_ = std::move(step); }
+
+    NoiseChannel& channel(int number) { return channels_[number - 1]; }
+    const NoiseChannel& channel(int number) const { return channels_[number - 1]; }
+    sound::SoundBuffer* buffer(int number) { return channel(number).buffer.get(); }
+    bool hasDevice() const { return soundDevice_ != nullptr; }
+    sound::SoundDevice* soundDevice() { return soundDevice_.get(); }
+    const sound::BufferDescription& bufferDescription() const { return bufferDescription_; }
+    const sound::WaveFormatEx& waveFormat() const { return waveFormat_; }
+    const std::string& appFolder() const { return appFolder_; }
+
+private:
+    void createChannels(MixerPanel& panel);
+
+    std::string appFolder_;
+    sound::DirectSound::OutputFactory outputs_;
+    std::unique_ptr<sound::DirectSound> root_;
+    std::unique_ptr<sound::SoundDevice> soundDevice_;
+    sound::BufferDescription bufferDescription_;
+    sound::WaveFormatEx waveFormat_;
+    std::array<NoiseChannel, ChannelTable::kChannels> channels_;
+    std::function<void()> restoreStep_;
+};
+
+} // namespace qf

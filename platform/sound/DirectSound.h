@@ -1,0 +1,31 @@
+#pragma once
+
+#include "AudioOutput.h"
+#include "SoundDevice.h"
+#include "SoundTypes.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace qf::sound {
+
+// The root object of the sound component: it opens output devices.
+class DirectSound {
+public:
+    static constexpr int kPreferredRate = 48000;
+    using OutputFactory = std::function<std::unique_ptr<AudioOutput>()>;
+
+    // By default devices play through SDL2; tests pass an offline or failing output.
+    explicit DirectSound(OutputFactory factory = {});
+
+    // An empty identifier asks for the default output, the only one this program uses.
+    SoundResult DirectSoundCreate(const std::string& deviceId,
+                                  std::unique_ptr<SoundDevice>& device,
+                                  std::string* reason = nullptr);
+
+private:
+    OutputFactory factory_;
+};
+
+} // namespace qf::sound

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "AudioOutput.h"
+#include "Mixer.h"
+#include "SoundBuffer.h"
+#include "SoundTypes.h"
+
+#include <memory>
+#include <string>
+
+namespace qf::sound {
+
+// The opened output device: it makes secondary buffers and mixes every playing one.
+class SoundDevice {
+public:
+    SoundDevice(std::unique_ptr<AudioOutput> output, std::shared_ptr<Mixer> mixer);
+    SoundDevice(const SoundDevice&) = delete;
+    SoundDevice& operator=(const SoundDevice&) = delete;
+
+    SoundResult SetCooperativeLevel(WindowHandle window, std::uint32_t level);
+
+    // Loads the whole recording. The buffer takes the file's own format; the wave-format
+    // record only has to describe PCM, since a file may hold any rate or channel count.
+    SoundResult CreateSoundBufferFromFile(const std::string& path,
+                                          const BufferDescription& description,
+                                          const WaveFormatEx& format,
+                                          std::unique_ptr<SoundBuffer>& buffer,
+                                          std::string* reason = nullptr);
+
+    Mixer& mixer() { return *mixer_; }
+    AudioOutput& output() { return *output_; }
+    WindowHandle cooperativeWindow() const { return window_; }
+
+private:
+    std::shared_ptr<Mixer> mixer_;
+    // Declared after the mixer so it stops pulling before the mixer can go.
+    std::unique_ptr<AudioOutput> output_;
+    WindowHandle window_ = 0;
+    std::uint32_t level_ = 0;
+};
+
+} // namespace qf::sound

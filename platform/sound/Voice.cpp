@@ -1,0 +1,157 @@
+#include "Voice.h"
+
+namespace qf::sound {
+
+namespace {
+
+constexpr float kSampleScale = 1.0f / 32768.0f;
+constexpr double kRampSeconds = 0.005;
+
+// Four-point Catmull-Rom interpolation between b and c.
+inline float cubic(float a, float b, float c, float d, float t) noexcept {
+    return b + 0.5f * t * (c - a + t * (2.0f * a - 5.0f * b + 4.0f * c - d + t * (3.0f * (b - c) + d - a)));
+}
+
+} // namespace
+
+void Voice::attach(const Recording* recording, int deviceRate) noexcept {
+    recording_ = recording;
+    deviceRate_ = static_cast<std::uint32_t>(deviceRate);
+    rampFrames_ = static_cast<std::uint32_t>(deviceRate * kRampSeconds + 0.5);
+    if (rampFrames_ == 0) {
+        rampFrames_ = 1;
+    }
+    frequency_.store(static_cast<std::uint32_t>(recording->sampleRate()), std::memory_order_relaxed);
+}
+
+void Voice::setGains(float left, float right) noexcept {
+    targetLeft_.store(left, std::memory_order_relaxed);
+    targetRight_.store(right, std::memory_order_relaxed);
+}
+
+void Voice::setFrequency(std::uint32_t hertz) noexcept {
+    frequency_.store(hertz, std::memory_order_relaxed);
+}
+
+void Voice::play(bool looping) noexcept {
+    looping_.store(looping, std::memory_order_relaxed);
+    playing_.store(true, std::memory_order_release);
+}
+
+void Voice::stop() noexcept { playing_.store(false, std::memory_order_release); }
+
+void Voice::seek(std::uint32_t frame) noexcept {
+    pendingSeek_.store(frame, std::memory_order_release);
+    position_.store(frame, std::memory_order_relaxed);
+}
+
+void Voice::updateTargets() noexcept {
+    const bool audible = playing_.load(std::memory_order_acquire) &&
+                         pendingSeek_.load(std::memory_order_acquire) < 0;
+    const float left = audible ? targetLeft_.load(std::memory_order_relaxed) : 0.0f;
+    const float right = audible ? targetRight_.load(std::memory_order_relaxed) : 0.0f;
+    if (left != rampTargetLeft_ || right != rampTargetRight_) {
+        rampTargetLeft_ = left;
+        rampTargetRight_ = right;
+        rampRemaining_ = rampFrames_;
+        rampStepLeft_ = (left - currentLeft_) / static_cast<float>(rampFrames_);
+        rampStepRight_ = (right - currentRight_) / static_cast<float>(rampFrames_);
+    }
+    const std::uint32_t hertz = frequency_.load(std::memory_order_relaxed);
+    if (hertz != stepFrequency_) {
+        stepFrequency_ = hertz;
+        step_ = (static_cast<std::uint64_t>(hertz) << 32) / deviceRate_;
+    }
+}
+
+void Voice::skipSilently(std::size_t frames) noexcept {
+    const std::uint64_t end = static_cast<std::uint64_t>(recording_->frames()) << 32;
+    readPos_ = (readPos_ + step_ * frames) % end;
+}
+
+template <bool Ramping>
+std::size_t Voice::mixSpan(float* out, std::size_t frames) noexcept {
+    const std::int16_t* data = recording_->frameData();
+    const std::uint64_t end = static_cast<std::uint64_t>(recording_->frames()) << 32;
+    const bool looping = looping_.load(std::memory_order_relaxed);
+    float left = currentLeft_;
+    float right = currentRight_;
+    const float stepLeft = rampStepLeft_;
+    const float stepRight = rampStepRight_;
+    std::uint64_t pos = readPos_;
+    const std::uint64_t step = step_;
+    std::size_t i = 0;
+    for (; i < frames; ++i) {
+        const std::int16_t* p = data + 2 * (pos >> 32);
+        const float t = static_cast<float>(pos & 0xffffffffu) * (1.0f / 4294967296.0f);
+        const float l = cubic(p[-2], p[0], p[2], p[4], t);
+        const float r = cubic(p[-1], p[1], p[3], p[5], t);
+        if constexpr (Ramping) {
+            left += stepLeft;
+            right += stepRight;
+        }
+        out[2 * i] += l * left * kSampleScale;
+        out[2 * i + 1] += r * right * kSampleScale;
+        pos += step;
+        if (pos >= end) {
+            if (!looping) {
+                // A one-shot play ends with its recording; the next play starts from the top.
+                pos = 0;
+                left = right = 0.0f;
+                rampRemaining_ = 0;
+                rampTargetLeft_ = rampTargetRight_ = 0.0f;
+                playing_.store(false, std::memory_order_release);
+                ++i;
+                break;
+            }
+            pos -= end;
+        }
+    }
+    readPos_ = pos;
+    currentLeft_ = left;
+    currentRight_ = right;
+    return i;
+}
+
+void Voice::mixInto(float* out, std::size_t frames) noexcept {
+    updateTargets();
+    const bool silent = currentLeft_ == 0.0f && currentRight_ == 0.0f && rampRemaining_ == 0;
+    if (silent) {
+        const std::int64_t seek = pendingSeek_.load(std::memory_order_acquire);
+        if (seek >= 0) {
+            // Jumps happen only while nothing is heard, so a seek cannot click.
+            readPos_ = static_cast<std::uint64_t>(seek) << 32;
+            std::int64_t expected = seek;
+            pendingSeek_.compare_exchange_strong(expected, -1, std::memory_order_acq_rel);
+            position_.store(static_cast<std::uint32_t>(seek), std::memory_order_relaxed);
+            return;
+        }
+        if (playing_.load(std::memory_order_acquire)) {
+            skipSilently(frames);
+            position_.store(static_cast<std::uint32_t>(readPos_ >> 32), std::memory_order_relaxed);
+        }
+        return;
+    }
+    std::size_t done = 0;
+    if (rampRemaining_ > 0) {
+        const std::size_t span = frames < rampRemaining_ ? frames : rampRemaining_;
+        done = mixSpan<true>(out, span);
+        if (rampRemaining_ > 0) {
+            rampRemaining_ -= static_cast<std::uint32_t>(done);
+            if (rampRemaining_ == 0) {
+                currentLeft_ = rampTargetLeft_;
+                currentRight_ = rampTargetRight_;
+            }
+        }
+    }
+    if (done < frames) {
+        if (currentLeft_ != 0.0f || currentRight_ != 0.0f) {
+            mixSpan<false>(out + 2 * done, frames - done);
+        } else if (playing_.load(std::memory_order_relaxed)) {
+            skipSilently(frames - done);
+        }
+    }
+    position_.store(static_cast<std::uint32_t>(readPos_ >> 32), std::memory_order_relaxed);
+}
+
+} // namespace qf::sound

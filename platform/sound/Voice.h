@@ -1,0 +1,64 @@
+#pragma once
+
+#include "Recording.h"
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+
+namespace qf::sound {
+
+// One playing recording inside the mixer. The interface thread only stores targets into
+// atomics; the audio thread keeps the current values to itself and ramps towards the targets,
+// so starting, stopping, seeking and level changes never step the waveform.
+class Voice {
+public:
+    // Called once, before the voice is published to the audio thread.
+    void attach(const Recording* recording, int deviceRate) noexcept;
+
+    // Interface thread.
+    void setGains(float left, float right) noexcept;
+    void setFrequency(std::uint32_t hertz) noexcept;
+    void play(bool looping) noexcept;
+    void stop() noexcept;
+    void seek(std::uint32_t frame) noexcept;
+    bool isPlaying() const noexcept { return playing_.load(std::memory_order_acquire); }
+    std::uint32_t position() const noexcept { return position_.load(std::memory_order_relaxed); }
+
+    // Audio thread: adds this voice into interleaved stereo output.
+    void mixInto(float* out, std::size_t frames) noexcept;
+
+private:
+    template <bool Ramping>
+    std::size_t mixSpan(float* out, std::size_t frames) noexcept;
+    void updateTargets() noexcept;
+    void skipSilently(std::size_t frames) noexcept;
+
+    // Shared targets, written by the interface thread.
+    std::atomic<float> targetLeft_{1.0f};
+    std::atomic<float> targetRight_{1.0f};
+    std::atomic<std::uint32_t> frequency_{0};
+    std::atomic<bool> playing_{false};
+    std::atomic<bool> looping_{true};
+    std::atomic<std::int64_t> pendingSeek_{-1};
+    std::atomic<std::uint32_t> position_{0};
+
+    // Fixed after attach.
+    const Recording* recording_ = nullptr;
+    std::uint32_t deviceRate_ = 48000;
+    std::uint32_t rampFrames_ = 240;
+
+    // Audio thread only. The read position is 32.32 fixed point in frames.
+    std::uint64_t readPos_ = 0;
+    std::uint64_t step_ = 0;
+    std::uint32_t stepFrequency_ = 0;
+    float currentLeft_ = 0.0f;
+    float currentRight_ = 0.0f;
+    float rampTargetLeft_ = 0.0f;
+    float rampTargetRight_ = 0.0f;
+    float rampStepLeft_ = 0.0f;
+    float rampStepRight_ = 0.0f;
+    std::uint32_t rampRemaining_ = 0;
+};
+
+} // namespace qf::sound

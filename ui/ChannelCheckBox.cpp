@@ -1,0 +1,26 @@
+#include "ChannelCheckBox.h"
+
+namespace qf {
+
+int ChannelCheckBox::value() const {
+    switch (checkState()) {
+    case Qt::Checked:
+        return 1;
+    case Qt::PartiallyChecked:
+        return 2;
+    default:
+        return 0;
+    }
+}
+
+void ChannelCheckBox::setValue(int value) {
+    setCheckState(value == 1   ? Qt::Checked
+                  : value == 2 ? Qt::PartiallyChecked
+                               : Qt::Unchecked);
+}
+
+void ChannelCheckBox::nextCheckState() {
+    setCheckState(checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+}
+
+} // namespace qf

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QCheckBox>
+
+namespace qf {
+
+// A row's on/off box. Only the program can put it in the grey state; a click always toggles
+// between on and off (from grey it turns on), as users expect of a plain check box.
+class ChannelCheckBox final : public QCheckBox {
+    Q_OBJECT
+public:
+    using QCheckBox::QCheckBox;
+
+    // Values as stored in a mix: 0 clear, 1 checked, 2 grey.
+    int value() const;
+    void setValue(int value);
+
+protected:
+    void nextCheckState() override;
+};
+
+} // namespace qf

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "Form1Layout.h"
+#include "MessageBox.h"
+#include "engine/MixerControls.h"
+#include "engine/MixerPanel.h"
+#include "engine/NoiseEngine.h"
+
+#include <QMainWindow>
+#include <QTimer>
+
+#include <memory>
+#include <string>
+
+namespace qf {
+
+// The main window: the mixer's rows, the pan slider, Mute and Reset All, and the engine that
+// plays what they show.
+class Form1 final : public QMainWindow, public MixerPanel {
+    Q_OBJECT
+public:
+    Form1(std::string appFolder, MessageBox& messages,
+          sound::DirectSound::OutputFactory outputs = {}, QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // The window's load handling: show itself first, so it is on screen before any sound work,
+    // then build the engine and start it.
+    void load();
+    void Initialise();
+    void PlaySound();
+    void StopSound();
+
+    // MixerPanel
+    int checkState(int row) const override;
+    void setCheckState(int row, int state) override;
+    int volumeValue(int row) const override;
+    void setVolumeValue(int row, int value) override;
+    int frequencyValue(int row) const override;
+    void setFrequencyValue(int row, int value) override;
+    void showPicture(const std::string& path) override;
+    void setReadout(int row, const std::string& text) override;
+    void markUnavailable(int row, const std::string& reason) override;
+
+    Form1Layout& controlsLayout() { return *layout_; }
+    NoiseEngine& engine() { return engine_; }
+    MixerControls& mixer() { return controls_; }
+    // The file last loaded into Picture1, empty if none.
+    const QString& pictureShown() const { return pictureShown_; }
+    QTimer& Timer1() { return timer1_; }
+    QTimer& Timer3() { return timer3_; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void connectControls();
+
+    MessageBox& messages_;
+    NoiseEngine engine_;
+    MixerControls controls_;
+    QWidget* client_;
+    std::unique_ptr<Form1Layout> layout_;
+    QTimer timer1_;
+    QTimer timer3_;
+    QString pictureShown_;
+};
+
+} // namespace qf

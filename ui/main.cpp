@@ -1,0 +1,39 @@
+#include "Form1.h"
+#include "QtMessageBox.h"
+
+#include <QApplication>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// Qt aborts when it cannot reach a display; say so plainly instead.
+bool displayReachable() {
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    if (platform != nullptr && std::strncmp(platform, "xcb", 3) != 0 &&
+        std::strncmp(platform, "wayland", 7) != 0) {
+        return true;
+    }
+    const char* x11 = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    return (x11 != nullptr && *x11 != '\0') || (wayland != nullptr && *wayland != '\0');
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    if (!displayReachable()) {
+        std::fputs("quietfield: no display found; start it from a desktop session.\n", stderr);
+        return 2;
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quietfield"));
+
+    qf::QtMessageBox messages;
+    qf::Form1 main(QCoreApplication::applicationDirPath().toStdString(), messages);
+    messages.setParent(&main);
+    main.load();
+    return app.exec();
+}
