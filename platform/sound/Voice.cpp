@@ -113,25 +113,19 @@ std::size_t Voice::mixSpan(float* out, std::size_t frames) noexcept {
     return i;
 }
 
+bool Voice::applyPendingSeek() noexcept {
+    const std::int64_t seek = pendingSeek_.load(std::memory_order_acquire);
+    if (seek < 0) {
+        return false;
+    }
+    readPos_ = static_cast<std::uint64_t>(seek) << 32;
+    std::int64_t expected = seek;
+    pendingSeek_.compare_exchange_strong(expected, -1, std::memory_order_acq_rel);
+    return true;
+}
+
 void Voice::mixInto(float* out, std::size_t frames) noexcept {
     updateTargets();
-    const bool silent = currentLeft_ == 0.0f && currentRight_ == 0.0f && rampRemaining_ == 0;
-    if (silent) {
-        const std::int64_t seek = pendingSeek_.load(std::memory_order_acquire);
-        if (seek >= 0) {
-            // Jumps happen only while nothing is heard, so a seek cannot click.
-            readPos_ = static_cast<std::uint64_t>(seek) << 32;
-            std::int64_t expected = seek;
-            pendingSeek_.compare_exchange_strong(expected, -1, std::memory_order_acq_rel);
-            position_.store(static_cast<std::uint32_t>(seek), std::memory_order_relaxed);
-            return;
-        }
-        if (playing_.load(std::memory_order_acquire)) {
-            skipSilently(frames);
-            position_.store(static_cast<std::uint32_t>(readPos_ >> 32), std::memory_order_relaxed);
-        }
-        return;
-    }
     std::size_t done = 0;
     if (rampRemaining_ > 0) {
         const std::size_t span = frames < rampRemaining_ ? frames : rampRemaining_;
@@ -147,6 +141,9 @@ void Voice::mixInto(float* out, std::size_t frames) noexcept {
     if (done < frames) {
         if (currentLeft_ != 0.0f || currentRight_ != 0.0f) {
             mixSpan<false>(out + 2 * done, frames - done);
+        } else if (applyPendingSeek()) {
+            // Jumps happen only while nothing is heard, so a seek cannot click. The fade-in
+            // from the new place starts with the next period.
         } else if (playing_.load(std::memory_order_relaxed)) {
             skipSilently(frames - done);
         }

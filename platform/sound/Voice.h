@@ -33,6 +33,7 @@ private:
     std::size_t mixSpan(float* out, std::size_t frames) noexcept;
     void updateTargets() noexcept;
     void skipSilently(std::size_t frames) noexcept;
+    bool applyPendingSeek() noexcept;
 
     // Shared targets, written by the interface thread.
     std::atomic<float> targetLeft_{1.0f};

@@ -1,0 +1,165 @@
+#include "FakeAppFolder.h"
+#include "FakePanel.h"
+#include "MixerControls.h"
+#include "NoiseEngine.h"
+#include "sound/OfflineOutput.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using qf::ChannelTable;
+using qf::NoiseEngine;
+using qf::test::FakeAppFolder;
+using qf::test::FakePanel;
+
+class RecordingMessages final : public qf::MessageBox {
+public:
+    void show(const std::string& text) override { shown.push_back(text); }
+    std::vector<std::string> shown;
+};
+
+class FailingOutput final : public qf::sound::AudioOutput {
+public:
+    bool open(int, std::string& reason) override {
+        reason = "no device here";
+        return false;
+    }
+    int sampleRate() const override { return 0; }
+    void start(qf::sound::Mixer&) override {}
+};
+
+qf::sound::DirectSound::OutputFactory offline() {
+    return [] { return std::make_unique<qf::sound::OfflineOutput>(); };
+}
+
+class NoiseEngineTest : public ::testing::Test {
+protected:
+    FakeAppFolder folder;
+    FakePanel panel;
+    RecordingMessages messages;
+};
+
+TEST_F(NoiseEngineTest, EachRowPlaysTheNoiseItsCaptionNames) {
+    NoiseEngine engine(folder.str(), offline());
+    ASSERT_TRUE(engine.Initialise(panel, messages, 1));
+    const std::vector<std::string> expected = {"Brown_Noise.Wav", "Pink_Noise.Wav",
+                                               "Blue_Noise.Wav", "violet.Wav", "White_Noise.Wav"};
+    for (int row = 1; row <= 5; ++row) {
+        ASSERT_NE(engine.buffer(row), nullptr) << "row " << row;
+        EXPECT_EQ(engine.buffer(row)->GetFrequency(), FakeAppFolder::rateOf(expected[row - 1]))
+            << ChannelTable::row(row).caption;
+        EXPECT_FALSE(engine.buffer(row)->isPlaying());
+        EXPECT_EQ(engine.buffer(row)->GetCurrentPosition(), 0u);
+    }
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(NoiseEngineTest, DeviceRecordsAreFilledAsTheBuffersExpect) {
+    NoiseEngine engine(folder.str(), offline());
+    ASSERT_TRUE(engine.Initialise(panel, messages, 42));
+    EXPECT_EQ(engine.bufferDescription().flags, 0x80E2u);
+    const auto& format = engine.waveFormat();
+    EXPECT_EQ(format.formatTag, 1);
+    EXPECT_EQ(format.channels, 2);
+    EXPECT_EQ(format.samplesPerSec, 22050u);
+    EXPECT_EQ(format.avgBytesPerSec, 88200u);
+    EXPECT_EQ(format.blockAlign, 4);
+    EXPECT_EQ(format.bitsPerSample, 16);
+    EXPECT_EQ(engine.soundDevice()->cooperativeWindow(), 42u);
+}
+
+TEST_F(NoiseEngineTest, NoDeviceShowsTheMessageAndLeavesEveryControlHarmless) {
+    NoiseEngine engine(folder.str(), [] { return std::make_unique<FailingOutput>(); });
+    qf::MixerControls controls(engine, panel);
+    panel.controls = &controls;
+    bool restored = false;
+    engine.setRestoreStep([&] { restored = true; });
+
+    EXPECT_FALSE(engine.Initialise(panel, messages, 1));
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0], "Error. Please check you have DirectX8 or later.");
+    EXPECT_FALSE(restored);
+    EXPECT_FALSE(engine.hasDevice());
+
+    for (int row = 1; row <= 5; ++row) {
+        EXPECT_EQ(engine.buffer(row), nullptr);
+        panel.setCheckState(row, 1);
+        panel.setVolumeValue(row, -200);
+        panel.setFrequencyValue(row, 8000);
+    }
+    controls.panChanged(3000);
+    controls.mute();
+    controls.mute();
+    controls.resetAll();
+    controls.refreshReadouts();
+    engine.StopSound();
+    EXPECT_EQ(panel.readouts[0], "");
+}
+
+TEST_F(NoiseEngineTest, StoredMixIsRestoredBetweenChannelsAndVolumes) {
+    NoiseEngine engine(folder.str(), offline());
+    qf::MixerControls controls(engine, panel);
+    panel.controls = &controls;
+    bool channelsExisted = false;
+    engine.setRestoreStep([&] {
+        channelsExisted = engine.buffer(1) != nullptr && engine.buffer(5) != nullptr;
+        // Set directly, as if the slider already held this value: the volume must still reach
+        // the channel afterwards.
+        panel.volumes[2] = -1200;
+    });
+    ASSERT_TRUE(engine.Initialise(panel, messages, 1));
+    EXPECT_TRUE(channelsExisted);
+    EXPECT_EQ(engine.buffer(3)->volume(), -1200);
+    EXPECT_EQ(engine.buffer(1)->volume(), 0);
+}
+
+TEST_F(NoiseEngineTest, MissingRecordingDisablesOnlyItsRow) {
+    folder.remove("PINK_NOISE.WAV");
+    NoiseEngine engine(folder.str(), offline());
+    ASSERT_TRUE(engine.Initialise(panel, messages, 1));
+    EXPECT_EQ(engine.buffer(2), nullptr);
+    EXPECT_NE(panel.unavailable[1].find("Pink_Noise.Wav"), std::string::npos)
+        << panel.unavailable[1];
+    for (int row : {1, 3, 4, 5}) {
+        EXPECT_NE(engine.buffer(row), nullptr);
+        EXPECT_TRUE(panel.unavailable[row - 1].empty());
+    }
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(NoiseEngineTest, UnreadableRecordingDisablesItsRowWithTheReason) {
+    folder.remove("violet.Wav");
+    std::FILE* junk = std::fopen((folder.path() / "violet.Wav").c_str(), "wb");
+    std::fputs("RIFF\x10\0\0\0WAVEjunk that is not audio", junk);
+    std::fclose(junk);
+    NoiseEngine engine(folder.str(), offline());
+    ASSERT_TRUE(engine.Initialise(panel, messages, 1));
+    EXPECT_EQ(engine.buffer(4), nullptr);
+    EXPECT_NE(panel.unavailable[3].find("violet.Wav"), std::string::npos);
+}
+
+TEST_F(NoiseEngineTest, StopSoundStopsAndRewindsEveryChannel) {
+    NoiseEngine engine(folder.str(), offline());
+    ASSERT_TRUE(engine.Initialise(panel, messages, 1));
+    auto& mixer = engine.soundDevice()->mixer();
+    for (int row = 1; row <= 5; ++row) {
+        engine.buffer(row)->Play(qf::sound::DSBPLAY_LOOPING);
+    }
+    mixer.render(4800);
+    engine.StopSound();
+    mixer.render(4800);
+    for (int row = 1; row <= 5; ++row) {
+        EXPECT_FALSE(engine.buffer(row)->isPlaying()) << row;
+        EXPECT_EQ(engine.buffer(row)->GetCurrentPosition(), 0u) << row;
+    }
+    const auto quiet = mixer.render(480);
+    for (float sample : quiet) {
+        ASSERT_EQ(sample, 0.0f);
+    }
+}
+
+} // namespace

@@ -1,0 +1,252 @@
+#include "FakeAppFolder.h"
+#include "Form1.h"
+#include "sound/OfflineOutput.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+namespace {
+
+using qf::Form1;
+using qf::test::FakeAppFolder;
+
+class RecordingMessages final : public qf::MessageBox {
+public:
+    void show(const std::string& text) override { shown.push_back(text); }
+    std::vector<std::string> shown;
+};
+
+class NoOutput final : public qf::sound::AudioOutput {
+public:
+    bool open(int, std::string& reason) override {
+        reason = "unplugged";
+        return false;
+    }
+    int sampleRate() const override { return 0; }
+    void start(qf::sound::Mixer&) override {}
+};
+
+qf::sound::DirectSound::OutputFactory offline() {
+    return [] { return std::make_unique<qf::sound::OfflineOutput>(); };
+}
+
+class Form1Test : public ::testing::Test {
+protected:
+    void open(qf::sound::DirectSound::OutputFactory outputs = offline()) {
+        window = std::make_unique<Form1>(folder.str(), messages, std::move(outputs));
+        window->load();
+        ui = &window->controlsLayout();
+    }
+
+    void click(QWidget* widget) {
+        QTest::mouseClick(widget, Qt::LeftButton, {}, QPoint(8, widget->height() / 2));
+    }
+
+    std::string picture() const {
+        return std::filesystem::path(window->pictureShown().toStdString()).filename().string();
+    }
+
+    qf::sound::SoundBuffer& channel(int row) { return *window->engine().buffer(row); }
+
+    FakeAppFolder folder;
+    RecordingMessages messages;
+    std::unique_ptr<Form1> window;
+    qf::Form1Layout* ui = nullptr;
+};
+
+TEST_F(Form1Test, RowsCarryTheirCaptionsAndControlNames) {
+    open();
+    const char* captions[] = {"Brown Noise", "Pink Noise", "Blue Noise", "Violet Noise",
+                              "White Noise"};
+    const char* volumes[] = {"HScroll3", "HScroll4", "HScroll5", "HScroll6", "HScroll7"};
+    const char* frequencies[] = {"HScroll8", "HScroll9", "HScroll10", "HScroll11", "HScroll12"};
+    const char* readouts[] = {"Label1", "Label2", "Label3", "Label6", "Label7"};
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(ui->checkBoxes[i]->text().toStdString(), captions[i]);
+        EXPECT_EQ(ui->checkBoxes[i]->objectName().toStdString(), "Check" + std::to_string(i + 1));
+        EXPECT_EQ(ui->volumeSliders[i]->objectName().toStdString(), volumes[i]);
+        EXPECT_EQ(ui->frequencySliders[i]->objectName().toStdString(), frequencies[i]);
+        EXPECT_EQ(ui->readouts[i]->objectName().toStdString(), readouts[i]);
+        EXPECT_EQ(ui->Label8[i]->text(), QStringLiteral("Hz"));
+    }
+    EXPECT_EQ(window->centralWidget()->size(), QSize(554, 336));
+    EXPECT_EQ(ui->checkBoxes[0]->geometry(), QRect(24, 32, 121, 17));
+    EXPECT_EQ(ui->volumeSliders[4]->geometry(), QRect(16, 120, 121, 17));
+    EXPECT_EQ(ui->HScroll1->geometry(), QRect(392, 200, 133, 17));
+    EXPECT_EQ(ui->Picture1->geometry(), QRect(8, 168, 313, 137));
+    // The unit label of index 1 sits on the last row.
+    EXPECT_EQ(ui->Label8[1]->y(), ui->readouts[4]->y());
+}
+
+TEST_F(Form1Test, FirstStartShowsTheRecordingsOwnRatesAndSlidersAt1000) {
+    open();
+    QTest::qWait(120);
+    const char* files[] = {"Brown_Noise.Wav", "Pink_Noise.Wav", "Blue_Noise.Wav", "violet.Wav",
+                           "White_Noise.Wav"};
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(ui->readouts[i]->text().toInt(), FakeAppFolder::rateOf(files[i])) << files[i];
+        EXPECT_EQ(ui->frequencySliders[i]->value(), 1000);
+        EXPECT_EQ(ui->volumeSliders[i]->value(), 0);
+        EXPECT_FALSE(channel(i + 1).isPlaying());
+    }
+    EXPECT_TRUE(window->Timer1().isActive());
+    EXPECT_TRUE(window->pictureShown().isEmpty());
+}
+
+TEST_F(Form1Test, ClickingARowStartsAndStopsItsChannelAndShowsItsPicture) {
+    open();
+    click(ui->checkBoxes[2]);
+    EXPECT_TRUE(channel(3).isPlaying());
+    EXPECT_EQ(picture(), "blue_noise.jpg");
+    EXPECT_FALSE(ui->Picture1->pixmap().isNull());
+    click(ui->checkBoxes[2]);
+    EXPECT_FALSE(channel(3).isPlaying());
+    EXPECT_EQ(picture(), "blue_noise.jpg");
+}
+
+TEST_F(Form1Test, SlidersActDuringADragAndOnlyOnChange) {
+    open();
+    QScrollBar* volume = ui->volumeSliders[1];
+    volume->setSliderDown(true);
+    volume->setSliderPosition(-900);
+    EXPECT_EQ(channel(2).volume(), -900);
+    volume->setSliderPosition(-950);
+    EXPECT_EQ(channel(2).volume(), -950);
+    volume->setSliderDown(false);
+
+    QSignalSpy changes(ui->frequencySliders[0], &QScrollBar::valueChanged);
+    window->setFrequencyValue(1, 1000);
+    EXPECT_EQ(changes.count(), 0);
+    EXPECT_EQ(channel(1).GetFrequency(), FakeAppFolder::rateOf("Brown_Noise.Wav"));
+    window->setFrequencyValue(1, 1001);
+    EXPECT_EQ(channel(1).GetFrequency(), 1001);
+
+    ui->HScroll1->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    for (int row = 1; row <= 5; ++row) {
+        EXPECT_EQ(channel(row).pan(), 2000);
+    }
+}
+
+TEST_F(Form1Test, MuteTwiceRestoresEverySliderAndChannel) {
+    open();
+    const int before[] = {-100, 0, -3000, -1234, -2999};
+    for (int i = 0; i < 5; ++i) {
+        ui->volumeSliders[i]->setValue(before[i]);
+    }
+    QSignalSpy alreadyMuted(ui->volumeSliders[2], &QScrollBar::valueChanged);
+    click(ui->Command4);
+    EXPECT_EQ(alreadyMuted.count(), 0);
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(ui->volumeSliders[i]->value(), -3000);
+        EXPECT_EQ(channel(i + 1).volume(), -3000);
+    }
+    ui->volumeSliders[0]->setValue(-50);
+    EXPECT_EQ(channel(1).volume(), -50);
+    click(ui->Command4);
+    EXPECT_EQ(window->mixer().muteState(), 0);
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(ui->volumeSliders[i]->value(), before[i]);
+        EXPECT_EQ(channel(i + 1).volume(), before[i]);
+    }
+    EXPECT_EQ(ui->Command4->text(), QStringLiteral("Mute"));
+}
+
+TEST_F(Form1Test, ResetAllWithRowsTwoAndFourOnEndsShowingViolet) {
+    open();
+    click(ui->checkBoxes[1]);
+    click(ui->checkBoxes[3]);
+    ui->HScroll1->setValue(1000);
+    click(ui->Command6);
+    EXPECT_FALSE(channel(2).isPlaying());
+    EXPECT_FALSE(channel(4).isPlaying());
+    EXPECT_EQ(picture(), "violet.jpg");
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(ui->checkBoxes[i]->value(), 0);
+        EXPECT_EQ(ui->volumeSliders[i]->value(), -1500);
+        EXPECT_EQ(ui->frequencySliders[i]->value(), 32767);
+        EXPECT_EQ(channel(i + 1).GetFrequency(), 32767);
+    }
+    EXPECT_EQ(ui->HScroll1->value(), 1000);
+}
+
+TEST_F(Form1Test, ResetAllWithNothingOnLeavesThePictureAlone) {
+    open();
+    click(ui->Command6);
+    EXPECT_TRUE(window->pictureShown().isEmpty());
+}
+
+TEST_F(Form1Test, GreyStateIsOnlyReachedFromCodeAndChangesNothingHeard) {
+    open();
+    window->setCheckState(5, 2);
+    EXPECT_EQ(ui->checkBoxes[4]->checkState(), Qt::PartiallyChecked);
+    EXPECT_FALSE(channel(5).isPlaying());
+    EXPECT_EQ(picture(), "white_noise.jpg");
+    click(ui->checkBoxes[4]);
+    EXPECT_EQ(ui->checkBoxes[4]->value(), 1);
+    EXPECT_TRUE(channel(5).isPlaying());
+    click(ui->checkBoxes[4]);
+    click(ui->checkBoxes[4]);
+    EXPECT_EQ(ui->checkBoxes[4]->value(), 1) << "a click never leads into the grey state";
+}
+
+TEST_F(Form1Test, MissingRecordingDisablesItsRowWithATooltipNamingIt) {
+    folder.remove("violet.Wav");
+    open();
+    EXPECT_FALSE(ui->checkBoxes[3]->isEnabled());
+    EXPECT_TRUE(ui->checkBoxes[3]->toolTip().contains(QStringLiteral("violet.Wav")));
+    click(ui->checkBoxes[0]);
+    EXPECT_TRUE(channel(1).isPlaying());
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(Form1Test, NoSoundDeviceGivesTheMessageAndHarmlessControls) {
+    open([] { return std::make_unique<NoOutput>(); });
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0], "Error. Please check you have DirectX8 or later.");
+    EXPECT_TRUE(window->isVisible());
+    for (int i = 0; i < 5; ++i) {
+        click(ui->checkBoxes[i]);
+        ui->volumeSliders[i]->setValue(-500);
+        ui->frequencySliders[i]->setValue(20000);
+    }
+    ui->HScroll1->setValue(-3000);
+    click(ui->Command4);
+    click(ui->Command6);
+    QTest::qWait(120);
+    EXPECT_TRUE(ui->readouts[0]->text().isEmpty());
+    window->close();
+}
+
+TEST_F(Form1Test, ClosingStopsAndRewindsEveryChannel) {
+    open();
+    for (int i = 0; i < 5; ++i) {
+        click(ui->checkBoxes[i]);
+    }
+    window->engine().soundDevice()->mixer().render(2400);
+    window->close();
+    window->engine().soundDevice()->mixer().render(2400);
+    for (int row = 1; row <= 5; ++row) {
+        EXPECT_FALSE(channel(row).isPlaying());
+        EXPECT_EQ(channel(row).GetCurrentPosition(), 0u);
+    }
+}
+
+TEST_F(Form1Test, RealSdlDeviceThroughTheDummyDriver) {
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    open({});
+    EXPECT_TRUE(messages.shown.empty());
+    ASSERT_TRUE(window->engine().hasDevice());
+    click(ui->checkBoxes[0]);
+    QTest::qWait(300);
+    EXPECT_GT(channel(1).GetCurrentPosition(), 0u);
+    window->close();
+    window.reset();
+}
+
+} // namespace
