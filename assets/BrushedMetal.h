@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QImage>
+
+#include <cstdint>
+
+// A grey button face with fine horizontal streaks, like brushed aluminium. The streaks come
+// from a seeded generator, so a face looks the same on every build.
+class BrushedMetal {
+public:
+    static QImage face(int width, int height, std::uint64_t seed);
+};

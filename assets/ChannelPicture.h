@@ -1,0 +1,15 @@
+#pragma once
+
+#include "NoiseKind.h"
+
+#include <QImage>
+
+// The picture beside a channel: the noise's colour with its spectrum drawn on it, level
+// against log frequency across the audible range.
+class ChannelPicture {
+public:
+    static constexpr int width = 313;
+    static constexpr int height = 137;
+
+    static QImage render(const NoiseKind& kind);
+};

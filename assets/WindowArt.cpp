@@ -1,0 +1,89 @@
+#include "WindowArt.h"
+
+#include "NoiseKind.h"
+
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+#include <QRadialGradient>
+
+#include <cmath>
+#include <numbers>
+
+namespace {
+
+const QColor darkBrown(0x5a, 0x3a, 0x1e);
+const QColor cream(0xf5, 0xec, 0xd7);
+const QColor nightBlue(0x0b, 0x1d, 0x44);
+
+QPainterPath sineBand(double left, double right, double centreY, double amplitude,
+                      double wavelength, double phase) {
+    QPainterPath path;
+    for (double x = left; x <= right; x += 1.0) {
+        // Tapering the ends keeps the bands from looking cut off at the edge.
+        const double taper = std::sin(std::numbers::pi * (x - left) / (right - left));
+        const double y =
+            centreY + amplitude * taper * std::sin(2.0 * std::numbers::pi * x / wavelength + phase);
+        if (path.elementCount() == 0)
+            path.moveTo(x, y);
+        else
+            path.lineTo(x, y);
+    }
+    return path;
+}
+
+} // namespace
+
+QImage WindowArt::background() {
+    QImage image(1000, 800, QImage::Format_RGB32);
+    QPainter painter(&image);
+    QLinearGradient diagonal(0, 0, image.width(), image.height());
+    diagonal.setColorAt(0.0, darkBrown);
+    diagonal.setColorAt(1.0, cream);
+    painter.fillRect(image.rect(), diagonal);
+    return image;
+}
+
+QImage WindowArt::logo() {
+    QImage image(288, 154, QImage::Format_RGB32);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QRadialGradient glow(image.width() / 2.0, image.height() / 2.0, image.width() / 1.6);
+    glow.setColorAt(0.0, nightBlue.lighter(150));
+    glow.setColorAt(1.0, nightBlue);
+    painter.fillRect(image.rect(), glow);
+
+    // One band per noise colour, from the deepest to the brightest, each a little faster.
+    int band = 0;
+    for (const NoiseKind& kind : NoiseKind::all()) {
+        // Dark colours are lifted, or the brown band would vanish into the dark field.
+        QColor colour = QColor::fromRgb(static_cast<QRgb>(kind.fieldColour));
+        if (colour.lightness() < 100)
+            colour = colour.lighter(150);
+        colour.setAlpha(215);
+        const double centreY = 37.0 + 20.0 * band;
+        const QPainterPath path = sineBand(14.0, image.width() - 14.0, centreY, 12.0 + 3.0 * band,
+                                           150.0 - 18.0 * band, 0.9 * band);
+        painter.strokePath(path, QPen(colour, 8.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        ++band;
+    }
+    return image;
+}
+
+QImage WindowArt::icon() {
+    QImage image(48, 48, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(nightBlue);
+    painter.drawRoundedRect(QRectF(1.5, 1.5, 45.0, 45.0), 9.0, 9.0);
+
+    const QColor amber(0xf2, 0xa6, 0x3b);
+    const QColor sky(0x7f, 0xc8, 0xf8);
+    painter.strokePath(sineBand(6.0, 42.0, 20.0, 9.0, 18.0, 0.0),
+                       QPen(sky, 3.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter.strokePath(sineBand(6.0, 42.0, 30.0, 6.0, 12.0, 1.2),
+                       QPen(amber, 3.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    return image;
+}
