@@ -15,8 +15,7 @@ NoiseEngine::NoiseEngine(std::string appFolder, sound::DirectSound::OutputFactor
     }
 }
 
-bool NoiseEngine::Initialise(MixerPanel& panel, MessageBox& messages,
-                             sound::WindowHandle window) {
+bool NoiseEngine::Initialise(MixerPanel& panel, MessageBox& messages, sound::WindowHandle window) {
     if (!root_) {
         root_ = std::make_unique<sound::DirectSound>(outputs_);
     }
@@ -53,12 +52,11 @@ void NoiseEngine::createChannels(MixerPanel& panel) {
     for (NoiseChannel& ch : channels_) {
         const std::string path = FileLookup::resolve(appFolder_, ch.recordingFile);
         std::string reason;
-        const auto result = soundDevice_->CreateSoundBufferFromFile(path, bufferDescription_,
-                                                                    waveFormat_, ch.buffer, &reason);
+        const auto result = soundDevice_->CreateSoundBufferFromFile(
+            path, bufferDescription_, waveFormat_, ch.buffer, &reason);
         if (result != sound::SoundResult::Ok) {
             // The program still starts; only this row is out of use, and says why.
-            panel.markUnavailable(ch.number,
-                                  "Cannot play " + path + ": " + reason);
+            panel.markUnavailable(ch.number, "Cannot play " + path + ": " + reason);
         }
     }
 }

@@ -17,11 +17,9 @@ namespace qf {
 class NoiseEngine {
 public:
     static constexpr const char* kDeviceError = "Error. Please check you have DirectX8 or later.";
-    static constexpr std::uint32_t kBufferFlags = sound::DSBCAPS_STATIC |
-                                                  sound::DSBCAPS_CTRLFREQUENCY |
-                                                  sound::DSBCAPS_CTRLPAN |
-                                                  sound::DSBCAPS_CTRLVOLUME |
-                                                  sound::DSBCAPS_GLOBALFOCUS;
+    static constexpr std::uint32_t kBufferFlags =
+        sound::DSBCAPS_STATIC | sound::DSBCAPS_CTRLFREQUENCY | sound::DSBCAPS_CTRLPAN |
+        sound::DSBCAPS_CTRLVOLUME | sound::DSBCAPS_GLOBALFOCUS;
 
     NoiseEngine(std::string appFolder, sound::DirectSound::OutputFactory outputs = {});
 

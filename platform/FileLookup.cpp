@@ -53,8 +53,8 @@ std::string FileLookup::resolve(const std::string& folder, const std::string& li
     std::size_t start = 0;
     while (start <= name.size()) {
         const std::size_t slash = name.find('/', start);
-        const std::string part = name.substr(start, slash == std::string::npos ? std::string::npos
-                                                                               : slash - start);
+        const std::string part =
+            name.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
         if (!part.empty()) {
             path = findEntry(path, part);
         }

@@ -14,9 +14,7 @@ int ChannelCheckBox::value() const {
 }
 
 void ChannelCheckBox::setValue(int value) {
-    setCheckState(value == 1   ? Qt::Checked
-                  : value == 2 ? Qt::PartiallyChecked
-                               : Qt::Unchecked);
+    setCheckState(value == 1 ? Qt::Checked : value == 2 ? Qt::PartiallyChecked : Qt::Unchecked);
 }
 
 void ChannelCheckBox::nextCheckState() {

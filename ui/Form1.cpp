@@ -2,11 +2,12 @@
 
 #include <QCloseEvent>
 #include <QPixmap>
+#include <QScreen>
 
 namespace qf {
 
-Form1::Form1(std::string appFolder, MessageBox& messages,
-             sound::DirectSound::OutputFactory outputs, QWidget* parent)
+Form1::Form1(std::string appFolder, MessageBox& messages, sound::DirectSound::OutputFactory outputs,
+             QWidget* parent)
     : QMainWindow(parent), messages_(messages), engine_(std::move(appFolder), std::move(outputs)),
       controls_(engine_, *this), client_(new QWidget(this)),
       layout_(std::make_unique<Form1Layout>(client_)) {
@@ -41,31 +42,51 @@ void Form1::connectControls() {
 }
 
 void Form1::load() {
+    if (const QScreen* screen = this->screen()) {
+        adjustSize();
+        move(screen->availableGeometry().center() - rect().center());
+    }
     show();
     Initialise();
     PlaySound();
 }
 
-void Form1::Initialise() { engine_.Initialise(*this, messages_, winId()); }
+void Form1::Initialise() {
+    engine_.Initialise(*this, messages_, winId());
+}
 
-void Form1::PlaySound() { timer1_.start(); }
+void Form1::PlaySound() {
+    timer1_.start();
+}
 
-void Form1::StopSound() { engine_.StopSound(); }
+void Form1::StopSound() {
+    engine_.StopSound();
+}
 
 void Form1::closeEvent(QCloseEvent* event) {
     StopSound();
     event->accept();
 }
 
-int Form1::checkState(int row) const { return layout_->checkBoxes[row - 1]->value(); }
+int Form1::checkState(int row) const {
+    return layout_->checkBoxes[row - 1]->value();
+}
 
-void Form1::setCheckState(int row, int state) { layout_->checkBoxes[row - 1]->setValue(state); }
+void Form1::setCheckState(int row, int state) {
+    layout_->checkBoxes[row - 1]->setValue(state);
+}
 
-int Form1::volumeValue(int row) const { return layout_->volumeSliders[row - 1]->value(); }
+int Form1::volumeValue(int row) const {
+    return layout_->volumeSliders[row - 1]->value();
+}
 
-void Form1::setVolumeValue(int row, int value) { layout_->volumeSliders[row - 1]->setValue(value); }
+void Form1::setVolumeValue(int row, int value) {
+    layout_->volumeSliders[row - 1]->setValue(value);
+}
 
-int Form1::frequencyValue(int row) const { return layout_->frequencySliders[row - 1]->value(); }
+int Form1::frequencyValue(int row) const {
+    return layout_->frequencySliders[row - 1]->value();
+}
 
 void Form1::setFrequencyValue(int row, int value) {
     layout_->frequencySliders[row - 1]->setValue(value);

@@ -70,8 +70,8 @@ Form1Layout::Form1Layout(QWidget* client) {
 }
 
 void Form1Layout::buildRows(QWidget* client) {
-    static constexpr std::array<int, ChannelTable::kChannels> kCheckWidth = {1815, 1815, 1455,
-                                                                            1815, 1695};
+    static constexpr std::array<int, ChannelTable::kChannels> kCheckWidth = {1815, 1815, 1455, 1815,
+                                                                             1695};
     QFont readoutFont(QStringLiteral("Arial"));
     readoutFont.setPointSizeF(8.25);
     readoutFont.setBold(true);
@@ -85,8 +85,8 @@ void Form1Layout::buildRows(QWidget* client) {
         box->setGeometry(twips(360, 480 + kRowPitch * i, kCheckWidth[i], 255));
         checkBoxes[i] = box;
 
-        volumeSliders[i] = slider(Frame2, row.volumeSlider, twips(240, top, 1815, 255), -3000, 0, 1,
-                                  800, 0);
+        volumeSliders[i] =
+            slider(Frame2, row.volumeSlider, twips(240, top, 1815, 255), -3000, 0, 1, 800, 0);
         frequencySliders[i] = slider(Frame3, row.frequencySlider, twips(240, top, 1815, 255), 1000,
                                      32767, 1, 8000, 1000);
 

@@ -30,6 +30,10 @@ int main(int argc, char* argv[]) {
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quietfield"));
+    // The layout was drawn for the desktop's 8-point dialog font.
+    QFont font = QApplication::font();
+    font.setPointSize(8);
+    QApplication::setFont(font);
 
     qf::QtMessageBox messages;
     qf::Form1 main(QCoreApplication::applicationDirPath().toStdString(), messages);

@@ -20,8 +20,7 @@ public:
     explicit DirectSound(OutputFactory factory = {});
 
     // An empty identifier asks for the default output, the only one this program uses.
-    SoundResult DirectSoundCreate(const std::string& deviceId,
-                                  std::unique_ptr<SoundDevice>& device,
+    SoundResult DirectSoundCreate(const std::string& deviceId, std::unique_ptr<SoundDevice>& device,
                                   std::string* reason = nullptr);
 
 private:

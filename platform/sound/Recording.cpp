@@ -2,6 +2,8 @@
 
 #include <sndfile.h>
 
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <limits>
 
@@ -64,22 +66,29 @@ std::shared_ptr<const Recording> Recording::load(const std::string& path, SoundR
         reason = "unsupported length, channel count or rate";
         return nullptr;
     }
-    // Float files are scaled to the 16-bit range rather than wrapped.
-    sf_command(file.get(), SFC_SET_SCALE_FLOAT_INT_READ, nullptr, SF_TRUE);
-
+    // Read as float, where libsndfile puts every encoding on the same full scale: 16-bit
+    // samples come back exactly, and float files keep their level (reading them as short
+    // would instead scale them to their own peak). Values beyond full scale are held, not wrapped.
     const auto channels = static_cast<std::size_t>(info.channels);
-    std::vector<std::int16_t> raw(static_cast<std::size_t>(info.frames) * channels);
-    const sf_count_t got = sf_readf_short(file.get(), raw.data(), info.frames);
+    std::vector<float> raw(static_cast<std::size_t>(info.frames) * channels);
+    const sf_count_t got = sf_readf_float(file.get(), raw.data(), info.frames);
     if (got <= 0) {
         result = SoundResult::BadFormat;
         reason = "no audio data could be read";
         return nullptr;
     }
+    const auto toSample = [](float x) {
+        if (std::isnan(x)) {
+            return std::int16_t{0};
+        }
+        const float scaled = std::clamp(x * 32768.0f, -32768.0f, 32767.0f);
+        return static_cast<std::int16_t>(std::lrint(scaled));
+    };
     std::vector<std::int16_t> stereo(static_cast<std::size_t>(got) * 2);
     for (std::size_t f = 0; f < static_cast<std::size_t>(got); ++f) {
-        const std::int16_t left = raw[f * channels];
+        const std::int16_t left = toSample(raw[f * channels]);
         stereo[2 * f] = left;
-        stereo[2 * f + 1] = channels > 1 ? raw[f * channels + 1] : left;
+        stereo[2 * f + 1] = channels > 1 ? toSample(raw[f * channels + 1]) : left;
     }
     result = SoundResult::Ok;
     return std::shared_ptr<const Recording>(new Recording(std::move(stereo), info.samplerate));

@@ -99,6 +99,15 @@ void SdlAudioOutput::watch() {
         device_ = 0;
         std::string reason;
         device_ = openDevice(rate_, false, reason);
+        if (device_ == 0) {
+            // Some back ends keep one connection to the sound server for the whole subsystem;
+            // after a server restart only a fresh start of the subsystem reaches the new one.
+            SDL_QuitSubSystem(SDL_INIT_AUDIO);
+            subsystemUp_ = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+            if (subsystemUp_) {
+                device_ = openDevice(rate_, false, reason);
+            }
+        }
         if (device_ != 0) {
             SDL_PauseAudioDevice(device_, 0);
             reopens_.fetch_add(1, std::memory_order_relaxed);

@@ -22,7 +22,9 @@ SoundBuffer::SoundBuffer(std::shared_ptr<Mixer> mixer, Voice& voice, std::uint32
     pushGains();
 }
 
-SoundBuffer::~SoundBuffer() { voice_.stop(); }
+SoundBuffer::~SoundBuffer() {
+    voice_.stop();
+}
 
 SoundResult SoundBuffer::Play(std::uint32_t flags) {
     voice_.play((flags & DSBPLAY_LOOPING) != 0);

@@ -44,9 +44,9 @@ SoundResult SoundDevice::CreateSoundBufferFromFile(const std::string& path,
         }
         return SoundResult::OutOfVoices;
     }
-    buffer = std::make_unique<SoundBuffer>(mixer_, *voice, description.flags,
-                                           recording->sampleRate(),
-                                           static_cast<std::uint32_t>(recording->frames()));
+    buffer =
+        std::make_unique<SoundBuffer>(mixer_, *voice, description.flags, recording->sampleRate(),
+                                      static_cast<std::uint32_t>(recording->frames()));
     return SoundResult::Ok;
 }
 

@@ -9,7 +9,9 @@ constexpr double kRampSeconds = 0.005;
 
 // Four-point Catmull-Rom interpolation between b and c.
 inline float cubic(float a, float b, float c, float d, float t) noexcept {
-    return b + 0.5f * t * (c - a + t * (2.0f * a - 5.0f * b + 4.0f * c - d + t * (3.0f * (b - c) + d - a)));
+    return b +
+           0.5f * t *
+               (c - a + t * (2.0f * a - 5.0f * b + 4.0f * c - d + t * (3.0f * (b - c) + d - a)));
 }
 
 } // namespace
@@ -21,7 +23,8 @@ void Voice::attach(const Recording* recording, int deviceRate) noexcept {
     if (rampFrames_ == 0) {
         rampFrames_ = 1;
     }
-    frequency_.store(static_cast<std::uint32_t>(recording->sampleRate()), std::memory_order_relaxed);
+    frequency_.store(static_cast<std::uint32_t>(recording->sampleRate()),
+                     std::memory_order_relaxed);
 }
 
 void Voice::setGains(float left, float right) noexcept {
@@ -38,7 +41,9 @@ void Voice::play(bool looping) noexcept {
     playing_.store(true, std::memory_order_release);
 }
 
-void Voice::stop() noexcept { playing_.store(false, std::memory_order_release); }
+void Voice::stop() noexcept {
+    playing_.store(false, std::memory_order_release);
+}
 
 void Voice::seek(std::uint32_t frame) noexcept {
     pendingSeek_.store(frame, std::memory_order_release);
@@ -69,8 +74,7 @@ void Voice::skipSilently(std::size_t frames) noexcept {
     readPos_ = (readPos_ + step_ * frames) % end;
 }
 
-template <bool Ramping>
-std::size_t Voice::mixSpan(float* out, std::size_t frames) noexcept {
+template <bool Ramping> std::size_t Voice::mixSpan(float* out, std::size_t frames) noexcept {
     const std::int16_t* data = recording_->frameData();
     const std::uint64_t end = static_cast<std::uint64_t>(recording_->frames()) << 32;
     const bool looping = looping_.load(std::memory_order_relaxed);
@@ -104,7 +108,8 @@ std::size_t Voice::mixSpan(float* out, std::size_t frames) noexcept {
                 ++i;
                 break;
             }
-            pos -= end;
+            // A loop shorter than one step is crossed more than once; only the remainder counts.
+            pos %= end;
         }
     }
     readPos_ = pos;

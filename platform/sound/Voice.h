@@ -29,8 +29,7 @@ public:
     void mixInto(float* out, std::size_t frames) noexcept;
 
 private:
-    template <bool Ramping>
-    std::size_t mixSpan(float* out, std::size_t frames) noexcept;
+    template <bool Ramping> std::size_t mixSpan(float* out, std::size_t frames) noexcept;
     void updateTargets() noexcept;
     void skipSilently(std::size_t frames) noexcept;
     bool applyPendingSeek() noexcept;

@@ -29,7 +29,8 @@ TEST_F(FileLookupTest, LeadingSeparatorAndTrailingBlankAreNotPartOfTheName) {
 }
 
 TEST_F(FileLookupTest, MatchesWithoutRegardToCase) {
-    EXPECT_EQ(qf::FileLookup::resolve(dir_.string(), "\\violet.Wav "), (dir_ / "violet.wav").string());
+    EXPECT_EQ(qf::FileLookup::resolve(dir_.string(), "\\violet.Wav "),
+              (dir_ / "violet.wav").string());
     EXPECT_EQ(qf::FileLookup::resolve(dir_.string(), "\\sub\\help.htm"),
               (dir_ / "Sub" / "Help.HTM").string());
 }
@@ -43,7 +44,8 @@ TEST_F(FileLookupTest, MissingFileKeepsTheNameAsked) {
 
 TEST_F(FileLookupTest, ExactNameWinsOverOtherCases) {
     std::ofstream(dir_ / "Violet.wav") << "y";
-    EXPECT_EQ(qf::FileLookup::resolve(dir_.string(), "\\Violet.wav"), (dir_ / "Violet.wav").string());
+    EXPECT_EQ(qf::FileLookup::resolve(dir_.string(), "\\Violet.wav"),
+              (dir_ / "Violet.wav").string());
 }
 
 } // namespace

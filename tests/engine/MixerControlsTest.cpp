@@ -1,6 +1,6 @@
+#include "MixerControls.h"
 #include "FakeAppFolder.h"
 #include "FakePanel.h"
-#include "MixerControls.h"
 #include "NoiseEngine.h"
 #include "sound/OfflineOutput.h"
 

@@ -1,7 +1,7 @@
+#include "NoiseEngine.h"
 #include "FakeAppFolder.h"
 #include "FakePanel.h"
 #include "MixerControls.h"
-#include "NoiseEngine.h"
 #include "sound/OfflineOutput.h"
 
 #include <gtest/gtest.h>

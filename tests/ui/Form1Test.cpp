@@ -1,5 +1,5 @@
-#include "FakeAppFolder.h"
 #include "Form1.h"
+#include "FakeAppFolder.h"
 #include "sound/OfflineOutput.h"
 
 #include <QSignalSpy>
