@@ -1,0 +1,406 @@
+#!/usr/bin/env bash
+# shellcheck shell=bash
+#
+# A private desktop for whole-program tests: an Xvfb screen and a PulseAudio server whose
+# default sink is a null sink, both living in one temporary folder that is removed at the end.
+# Nothing outside that folder is read or written, so tests can run as root, side by side with
+# a real desktop, and leave nothing behind.
+#
+# Two ways to use it:
+#
+#   1. Source it from a bash test script:
+#          source tests/e2e/session.sh
+#          qf_session_start                # exports DISPLAY, PULSE_SERVER, HOME, ...
+#          qf_record_start "$QF_SESSION_DIR/out.raw"
+#          qf_spawn ./program              # pid in QF_LAST_PID; ended at teardown
+#          ...
+#          qf_record_stop
+#      qf_session_start installs an EXIT trap that tears everything down; a caller that needs
+#      its own EXIT trap must call qf_session_stop from it.
+#
+#   2. Run a command inside a fresh session:
+#          tests/e2e/session.sh [--record FILE] -- command [args...]
+#      The command's exit status is returned; FILE (if given) holds the sink's monitor as raw
+#      float32le, 48000 Hz, stereo, and is kept after teardown.
+#
+# Settings read from the environment:
+#   QF_KEEP_SESSION=1   keep the temporary folder (logs, recordings) after teardown
+#   QF_SESSION_QUIET=1  do not print where the session lives
+#
+# Exported for the program and the test:
+#   DISPLAY, PULSE_SERVER, HOME, XDG_RUNTIME_DIR, XDG_CONFIG_HOME, XDG_CACHE_HOME,
+#   XDG_DATA_HOME, TMPDIR, PULSE_RUNTIME_PATH, PULSE_STATE_PATH, PULSE_CLIENTCONFIG,
+#   QT_QPA_PLATFORM=xcb, SDL_AUDIODRIVER=pulseaudio, QF_SESSION_DIR, QF_SINK, QF_MONITOR,
+#   QF_PYTHON (a python3 that has numpy), QF_E2E_DIR (this folder).
+
+QF_E2E_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+export QF_E2E_DIR
+# Debian's numpy is installed for the system interpreter, which a version manager earlier in
+# PATH would hide.
+if [[ -z ${QF_PYTHON:-} ]]; then
+    if [[ -x /usr/bin/python3 ]]; then
+        QF_PYTHON=/usr/bin/python3
+    else
+        QF_PYTHON=python3
+    fi
+fi
+export QF_PYTHON
+
+QF_SINK=qf_null
+QF_MONITOR=qf_null.monitor
+QF_RATE=48000
+export QF_SINK QF_MONITOR QF_RATE
+
+QF_SESSION_DIR=""
+QF_XVFB_PID=""
+QF_PULSE_PID=""
+QF_RECORD_PID=""
+QF_WATCHDOG_PID=""
+QF_LAST_PID=""
+QF_SPAWNED_PIDS=()
+
+qf_log() {
+    echo "session: $*" >&2
+}
+
+# Waits until a command succeeds, polling every 0.1 s, for at most $1 seconds.
+qf_wait_until() {
+    local timeout=$1
+    shift
+    local deadline=$((SECONDS + timeout))
+    until "$@" >/dev/null 2>&1; do
+        if ((SECONDS >= deadline)); then
+            return 1
+        fi
+        sleep 0.1
+    done
+}
+
+qf_alive() {
+    [[ -n $1 ]] && kill -0 "$1" 2>/dev/null
+}
+
+# Ends one process of ours: politely first, then by force after $2 seconds.
+qf_end_pid() {
+    local pid=$1 grace=${2:-5}
+    qf_alive "$pid" || return 0
+    kill -TERM "$pid" 2>/dev/null || true
+    local deadline=$((SECONDS + grace))
+    while qf_alive "$pid" && ((SECONDS < deadline)); do
+        sleep 0.1
+    done
+    if qf_alive "$pid"; then
+        kill -KILL "$pid" 2>/dev/null || true
+    fi
+    wait "$pid" 2>/dev/null || true
+}
+
+qf_start_xvfb() {
+    local fdfile="$QF_SESSION_DIR/logs/xvfb.display"
+    : >"$fdfile"
+    # -displayfd lets the server pick a free display number itself and report it once it
+    # accepts connections, which avoids racing other servers for a number.
+    Xvfb -displayfd 7 -screen 0 1280x1024x24 -dpi 96 -nolisten tcp -noreset \
+        7>"$fdfile" >"$QF_SESSION_DIR/logs/xvfb.log" 2>&1 &
+    QF_XVFB_PID=$!
+    local deadline=$((SECONDS + 20))
+    until grep -q '^[0-9][0-9]*$' "$fdfile" 2>/dev/null; do
+        if ! qf_alive "$QF_XVFB_PID" || ((SECONDS >= deadline)); then
+            qf_log "Xvfb did not start; its log:"
+            cat "$QF_SESSION_DIR/logs/xvfb.log" >&2 || true
+            return 1
+        fi
+        sleep 0.1
+    done
+    DISPLAY=":$(head -n1 "$fdfile")"
+    export DISPLAY
+    if ! qf_wait_until 10 xdpyinfo; then
+        qf_log "Xvfb on $DISPLAY does not answer"
+        return 1
+    fi
+}
+
+qf_start_pulse() {
+    local pulse_conf="$XDG_CONFIG_HOME/pulse"
+    mkdir -p "$pulse_conf"
+    # The program asks for 48 kHz float; a server that already runs at that rate does not
+    # resample, so what is recorded is what the program wrote.
+    cat >"$pulse_conf/daemon.conf" <<CONF
+default-sample-format = float32le
+default-sample-rate = $QF_RATE
+alternate-sample-rate = $QF_RATE
+default-sample-channels = 2
+avoid-resampling = yes
+flat-volumes = no
+CONF
+    # Clients must never start a second server of their own behind the test's back.
+    cat >"$pulse_conf/client.conf" <<CONF
+autospawn = no
+CONF
+    PULSE_CLIENTCONFIG="$pulse_conf/client.conf"
+    export PULSE_CLIENTCONFIG
+    head -c 256 /dev/urandom >"$pulse_conf/cookie"
+    PULSE_COOKIE="$pulse_conf/cookie"
+    export PULSE_COOKIE
+
+    local socket="$PULSE_RUNTIME_PATH/native"
+    # -n skips the system's default.pa, so only the two modules below exist: no hardware, no
+    # D-Bus, no X11 bell. As root the server warns that it is meant for a user, and carries on.
+    pulseaudio -n --daemonize=no --system=false --use-pid-file=false \
+        --exit-idle-time=-1 --disallow-exit --realtime=false --high-priority=false \
+        --log-target=stderr --log-level=notice \
+        -L "module-native-protocol-unix socket=$socket auth-anonymous=1" \
+        -L "module-null-sink sink_name=$QF_SINK rate=$QF_RATE channels=2 format=float32le sink_properties=device.description=Quietfield-test-sink" \
+        >"$QF_SESSION_DIR/logs/pulse.log" 2>&1 &
+    QF_PULSE_PID=$!
+    PULSE_SERVER="unix:$socket"
+    export PULSE_SERVER
+    if ! qf_wait_until 20 pactl info; then
+        qf_log "PulseAudio did not start; its log:"
+        cat "$QF_SESSION_DIR/logs/pulse.log" >&2 || true
+        return 1
+    fi
+    pactl set-default-sink "$QF_SINK" >/dev/null
+    pactl set-default-source "$QF_MONITOR" >/dev/null
+}
+
+# Plays 50 ms of digital silence into the sink.
+qf_play_silence() {
+    head -c $((QF_RATE * 8 / 20)) /dev/zero |
+        pacat --playback --format=float32le --rate="$QF_RATE" --channels=2 --raw
+}
+
+# If this shell is killed outright (a test timeout sends SIGKILL), no trap runs; this small
+# watcher then ends the servers so that none outlives the test.
+qf_start_watchdog() {
+    local parent=$BASHPID
+    local servers="$QF_PULSE_PID $QF_XVFB_PID"
+    local dir=$QF_SESSION_DIR keep=${QF_KEEP_SESSION:-0}
+    (
+        trap '' INT
+        while kill -0 "$parent" 2>/dev/null; do
+            sleep 1
+        done
+        local p
+        # Programs first, so that they do not see their servers vanish under them.
+        while read -r p; do
+            kill -TERM -- "-$p" 2>/dev/null || kill -TERM "$p" 2>/dev/null || true
+        done <"$dir/spawned.pids"
+        for p in $servers; do
+            kill -TERM "$p" 2>/dev/null || true
+        done
+        sleep 1
+        if [[ $keep != 1 ]]; then
+            rm -rf -- "$dir"
+        fi
+    ) </dev/null >/dev/null 2>&1 &
+    QF_WATCHDOG_PID=$!
+}
+
+qf_session_start() {
+    if [[ -n $QF_SESSION_DIR ]]; then
+        qf_log "a session is already running in $QF_SESSION_DIR"
+        return 1
+    fi
+    local base=${TMPDIR:-/tmp}
+    QF_SESSION_DIR=$(mktemp -d "$base/quietfield-e2e.XXXXXX")
+    export QF_SESSION_DIR
+    : >"$QF_SESSION_DIR/spawned.pids"
+    trap qf_session_stop EXIT
+    trap 'exit 130' INT
+    trap 'exit 143' TERM
+    trap 'exit 129' HUP
+
+    mkdir -p "$QF_SESSION_DIR"/{home,runtime,pulse,pulse-state,tmp,logs}
+    chmod 700 "$QF_SESSION_DIR/runtime" "$QF_SESSION_DIR/pulse"
+    export HOME="$QF_SESSION_DIR/home"
+    export XDG_RUNTIME_DIR="$QF_SESSION_DIR/runtime"
+    export XDG_CONFIG_HOME="$HOME/.config"
+    export XDG_CACHE_HOME="$HOME/.cache"
+    export XDG_DATA_HOME="$HOME/.local/share"
+    export XDG_STATE_HOME="$HOME/.local/state"
+    export TMPDIR="$QF_SESSION_DIR/tmp"
+    export PULSE_RUNTIME_PATH="$QF_SESSION_DIR/pulse"
+    export PULSE_STATE_PATH="$QF_SESSION_DIR/pulse-state"
+    mkdir -p "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME" "$XDG_DATA_HOME" "$XDG_STATE_HOME"
+    # A bus address that leads nowhere stops libdbus from launching a session bus of its own
+    # once DISPLAY is set; such a daemon would outlive the test.
+    export DBUS_SESSION_BUS_ADDRESS="unix:path=$QF_SESSION_DIR/no-session-bus"
+    unset WAYLAND_DISPLAY XAUTHORITY QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS \
+        QT_AUTO_SCREEN_SCALE_FACTOR QT_QPA_PLATFORMTHEME SESSION_MANAGER PULSE_SINK PULSE_SOURCE
+    export QT_QPA_PLATFORM=xcb
+    export SDL_AUDIODRIVER=pulseaudio
+    export QT_ACCESSIBILITY=0
+    export NO_AT_BRIDGE=1
+
+    qf_start_xvfb || return 1
+    qf_start_pulse || return 1
+    qf_start_watchdog
+    if [[ ${QF_SESSION_QUIET:-0} != 1 ]]; then
+        qf_log "DISPLAY=$DISPLAY PULSE_SERVER=$PULSE_SERVER in $QF_SESSION_DIR"
+    fi
+}
+
+# Records the null sink's monitor (everything played to the default sink) into a raw file:
+# float32le, $QF_RATE Hz, stereo.
+qf_record_start() {
+    local file=$1
+    if qf_alive "$QF_RECORD_PID"; then
+        qf_log "already recording"
+        return 1
+    fi
+    parec --device="$QF_MONITOR" --format=float32le --rate="$QF_RATE" --channels=2 \
+        --latency-msec=20 --raw >"$file" 2>"$QF_SESSION_DIR/logs/parec.log" &
+    QF_RECORD_PID=$!
+    echo "$QF_RECORD_PID" >>"$QF_SESSION_DIR/spawned.pids"
+    # parec opens its stream asynchronously; wait until the server lists it, so that nothing
+    # played right after this call is missed.
+    if ! qf_wait_until 10 qf_has_record_stream; then
+        qf_log "parec did not start recording; its log:"
+        cat "$QF_SESSION_DIR/logs/parec.log" >&2 || true
+        return 1
+    fi
+    # An idle null sink renders in blocks as long as its largest latency (2 s), so a new
+    # recorder could wait that long for its first data. A short stream makes the sink
+    # re-render at once and take the recorder's 20 ms latency into account from then on.
+    qf_play_silence
+    if ! qf_wait_until 10 test -s "$file"; then
+        qf_log "parec records nothing; its log:"
+        cat "$QF_SESSION_DIR/logs/parec.log" >&2 || true
+        return 1
+    fi
+}
+
+qf_has_record_stream() {
+    [[ -n $(pactl list short source-outputs 2>/dev/null) ]]
+}
+
+qf_record_stop() {
+    if qf_alive "$QF_RECORD_PID"; then
+        # SIGINT makes parec drain what it holds before it exits.
+        kill -INT "$QF_RECORD_PID" 2>/dev/null || true
+        qf_end_pid "$QF_RECORD_PID" 5
+    fi
+    QF_RECORD_PID=""
+}
+
+# Starts a program in the background, its output in logs/<name>.<n>.log; it is ended at
+# teardown if it still runs, together with any process it started. Its pid is left in
+# QF_LAST_PID.
+qf_spawn() {
+    local name
+    name=$(basename "$1")
+    local log="$QF_SESSION_DIR/logs/$name.${#QF_SPAWNED_PIDS[@]}.log"
+    # Its own process group (setsid execs in place, so the pid stays the program's) lets
+    # teardown reach helpers the program started and did not end.
+    setsid "$@" >"$log" 2>&1 &
+    QF_LAST_PID=$!
+    QF_SPAWNED_PIDS+=("$QF_LAST_PID")
+    echo "$QF_LAST_PID" >>"$QF_SESSION_DIR/spawned.pids"
+}
+
+# Prints the id of a visible top-level window of process $1 whose size is $2 x $3
+# (either may be "*"; a height may be a range "min-max"), waiting at most $4 seconds.
+qf_wait_for_window() {
+    local pid=$1 want_w=$2 want_h=$3 timeout=${4:-30}
+    local deadline=$((SECONDS + timeout))
+    local wid geo w h
+    while ((SECONDS < deadline)); do
+        qf_alive "$pid" || return 1
+        for wid in $(xdotool search --onlyvisible --pid "$pid" 2>/dev/null); do
+            geo=$(xdotool getwindowgeometry --shell "$wid" 2>/dev/null) || continue
+            w=$(sed -n 's/^WIDTH=//p' <<<"$geo")
+            h=$(sed -n 's/^HEIGHT=//p' <<<"$geo")
+            if qf_size_matches "$w" "$want_w" && qf_size_matches "$h" "$want_h"; then
+                echo "$wid"
+                return 0
+            fi
+        done
+        sleep 0.2
+    done
+    return 1
+}
+
+qf_size_matches() {
+    local have=$1 want=$2
+    [[ -n $have ]] || return 1
+    case $want in
+    "*") return 0 ;;
+    *-*) ((have >= ${want%-*} && have <= ${want#*-})) ;;
+    *) ((have == want)) ;;
+    esac
+}
+
+# Prints the last lines of every log, for a test that failed.
+qf_session_dump_logs() {
+    local f
+    for f in "$QF_SESSION_DIR"/logs/*.log; do
+        [[ -s $f ]] || continue
+        echo "----- ${f##*/} -----" >&2
+        tail -n 40 "$f" >&2
+    done
+}
+
+qf_session_stop() {
+    local status=$?
+    [[ -n $QF_SESSION_DIR ]] || return "$status"
+    trap - EXIT INT TERM HUP
+    local pid
+    for pid in "${QF_SPAWNED_PIDS[@]}"; do
+        qf_end_pid "$pid" 5
+        kill -KILL -- "-$pid" 2>/dev/null || true
+    done
+    qf_record_stop
+    qf_end_pid "$QF_PULSE_PID" 5
+    qf_end_pid "$QF_XVFB_PID" 5
+    qf_end_pid "$QF_WATCHDOG_PID" 2
+    if [[ ${QF_KEEP_SESSION:-0} == 1 ]]; then
+        qf_log "kept $QF_SESSION_DIR"
+    else
+        rm -rf -- "$QF_SESSION_DIR"
+    fi
+    QF_SESSION_DIR=""
+    QF_SPAWNED_PIDS=()
+    return "$status"
+}
+
+qf_session_main() {
+    local record=""
+    while (($# > 0)); do
+        case $1 in
+        --record)
+            record=$2
+            shift 2
+            ;;
+        --)
+            shift
+            break
+            ;;
+        *)
+            echo "usage: session.sh [--record FILE] -- command [args...]" >&2
+            return 2
+            ;;
+        esac
+    done
+    if (($# == 0)); then
+        echo "usage: session.sh [--record FILE] -- command [args...]" >&2
+        return 2
+    fi
+    if [[ -n $record ]]; then
+        # The recording must outlive the session folder.
+        record=$(realpath -m -- "$record")
+    fi
+    qf_session_start || return 1
+    if [[ -n $record ]]; then
+        qf_record_start "$record" || return 1
+    fi
+    local rc=0
+    "$@" || rc=$?
+    qf_record_stop
+    return "$rc"
+}
+
+if [[ ${BASH_SOURCE[0]} == "$0" ]]; then
+    set -euo pipefail
+    qf_session_main "$@"
+fi
