@@ -16,8 +16,6 @@ Form1::Form1(std::string appFolder, MessageBox& messages, sound::DirectSound::Ou
     setCentralWidget(client_);
     connectControls();
 
-    // Timer1 has nothing to do on its ticks; PlaySound only switches it on.
-    timer1_.setInterval(100);
     timer3_.setInterval(50);
     connect(&timer3_, &QTimer::timeout, this, [this] { controls_.refreshReadouts(); });
     timer3_.start();
@@ -56,7 +54,7 @@ void Form1::Initialise() {
 }
 
 void Form1::PlaySound() {
-    timer1_.start();
+    timer1Enabled_ = true;
 }
 
 void Form1::StopSound() {

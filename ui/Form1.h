@@ -46,7 +46,7 @@ public:
     MixerControls& mixer() { return controls_; }
     // The file last loaded into Picture1, empty if none.
     const QString& pictureShown() const { return pictureShown_; }
-    QTimer& Timer1() { return timer1_; }
+    bool timer1Enabled() const { return timer1Enabled_; }
     QTimer& Timer3() { return timer3_; }
 
 protected:
@@ -60,9 +60,11 @@ private:
     MixerControls controls_;
     QWidget* client_;
     std::unique_ptr<Form1Layout> layout_;
-    QTimer timer1_;
     QTimer timer3_;
     QString pictureShown_;
+    // Timer1 has no work on its ticks, so being enabled is all there is to it; no real timer
+    // wakes the program ten times a second for nothing.
+    bool timer1Enabled_ = false;
 };
 
 } // namespace qf

@@ -1,5 +1,6 @@
 #include "Form1.h"
 #include "QtMessageBox.h"
+#include "TerminationSignals.h"
 
 #include <QApplication>
 
@@ -38,6 +39,9 @@ int main(int argc, char* argv[]) {
     qf::QtMessageBox messages;
     qf::Form1 main(QCoreApplication::applicationDirPath().toStdString(), messages);
     messages.setParent(&main);
+    qf::TerminationSignals termination;
+    QObject::connect(&termination, &qf::TerminationSignals::closeRequested, &app,
+                     &QApplication::closeAllWindows);
     main.load();
     return app.exec();
 }

@@ -95,7 +95,7 @@ TEST_F(Form1Test, FirstStartShowsTheRecordingsOwnRatesAndSlidersAt1000) {
         EXPECT_EQ(ui->volumeSliders[i]->value(), 0);
         EXPECT_FALSE(channel(i + 1).isPlaying());
     }
-    EXPECT_TRUE(window->Timer1().isActive());
+    EXPECT_TRUE(window->timer1Enabled());
     EXPECT_TRUE(window->pictureShown().isEmpty());
 }
 
