@@ -164,6 +164,15 @@ CONF
     pactl set-default-source "$QF_MONITOR" >/dev/null
 }
 
+# Stops the sound server and starts a new one on the same socket, as when the desktop's sound
+# service restarts under running programs.
+qf_restart_pulse() {
+    qf_end_pid "$QF_PULSE_PID" 5
+    qf_start_pulse || return 1
+    # The watcher only knows the first server; this one is ended with the spawned programs.
+    echo "$QF_PULSE_PID" >>"$QF_SESSION_DIR/spawned.pids"
+}
+
 # Plays 50 ms of digital silence into the sink.
 qf_play_silence() {
     head -c $((QF_RATE * 8 / 20)) /dev/zero |

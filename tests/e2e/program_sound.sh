@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# The real program on a private screen and sound server, worked by real pointer clicks: ticking
+# "Pink Noise" makes pink noise audible, unticking it silences it, the sound comes back by itself
+# after the sound server restarts, and SIGTERM ends the program cleanly.
+# shellcheck source-path=SCRIPTDIR
+set -euo pipefail
+
+app=${1:?usage: program_sound.sh path/to/quietfield}
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+# shellcheck source=session.sh
+source "$here/session.sh"
+
+fail() {
+    echo "program_sound: FAIL: $*" >&2
+    qf_session_dump_logs
+    exit 1
+}
+
+level() {
+    "$QF_PYTHON" "$QF_E2E_DIR/audio_level.py" "$@"
+}
+
+# Records the sink for $2 seconds into $1.
+listen() {
+    qf_record_start "$1"
+    sleep "$2"
+    qf_record_stop
+}
+
+qf_session_start
+
+# A private copy of the program's folder, since closing it writes its settings beside it.
+cp -a "$(dirname "$app")" "$QF_SESSION_DIR/app"
+qf_spawn "$QF_SESSION_DIR/app/$(basename "$app")"
+pid=$QF_LAST_PID
+wid=$(qf_wait_for_window "$pid" 554 "336-420" 30) || fail "the main window did not appear"
+geometry=$(xdotool getwindowgeometry --shell "$wid")
+menu_h=$(($(sed -n 's/^HEIGHT=//p' <<<"$geometry") - 336))
+sleep 1
+
+# Check2 "Pink Noise" sits at (24, 56) in the client area.
+click_pink() {
+    xdotool mousemove --window "$wid" 34 $((menu_h + 64)) sleep 0.1 click 1
+}
+
+listen "$QF_SESSION_DIR/before.raw" 1
+level "$QF_SESSION_DIR/before.raw" --max-active 0 || fail "sound before any row was ticked"
+
+click_pink
+sleep 0.5
+listen "$QF_SESSION_DIR/pink.raw" 3
+level "$QF_SESSION_DIR/pink.raw" --min-active 2.5 --min-db -30 --max-db -10 ||
+    fail "ticking Pink Noise did not make it audible"
+"$QF_PYTHON" "$QF_E2E_DIR/noise_slope.py" "$QF_SESSION_DIR/pink.raw" --expect -3.01 \
+    --tolerance 0.5 || fail "what played is not pink noise"
+
+qf_restart_pulse || fail "could not restart the sound server"
+sleep 4
+qf_alive "$pid" || fail "the program died when the sound server went away"
+listen "$QF_SESSION_DIR/after-restart.raw" 2
+level "$QF_SESSION_DIR/after-restart.raw" --min-active 1.5 --min-db -30 ||
+    fail "the sound did not come back after the sound server restarted"
+
+click_pink
+sleep 0.5
+listen "$QF_SESSION_DIR/unticked.raw" 1
+level "$QF_SESSION_DIR/unticked.raw" --max-active 0 || fail "unticking Pink Noise left sound"
+
+kill -TERM "$pid"
+status=0
+wait "$pid" || status=$?
+((status == 0)) || fail "the program exited with status $status on SIGTERM"
+echo "program_sound: pink noise on and off by clicks, survived a sound-server restart, clean exit"
