@@ -2,7 +2,8 @@
 
 #include "MessageBox.h"
 
-class QWidget;
+#include <QPointer>
+#include <QWidget>
 
 namespace qf {
 
@@ -13,7 +14,8 @@ public:
     void show(const std::string& text) override;
 
 private:
-    QWidget* parent_;
+    // The box centres over this window while it exists.
+    QPointer<QWidget> parent_;
 };
 
 } // namespace qf

@@ -1,6 +1,10 @@
 #include "Form1.h"
 
+#include "FileLookup.h"
+
 #include <QCloseEvent>
+#include <QIcon>
+#include <QLayout>
 #include <QPixmap>
 #include <QScreen>
 
@@ -8,13 +12,25 @@ namespace qf {
 
 Form1::Form1(std::string appFolder, MessageBox& messages, sound::DirectSound::OutputFactory outputs,
              QWidget* parent)
-    : QMainWindow(parent), messages_(messages), engine_(std::move(appFolder), std::move(outputs)),
-      controls_(engine_, *this), client_(new QWidget(this)),
-      layout_(std::make_unique<Form1Layout>(client_)) {
+    : QMainWindow(parent), messages_(messages), engine_(appFolder, std::move(outputs)),
+      controls_(engine_, *this), client_(new Backdrop(this)),
+      layout_(std::make_unique<Form1Layout>(client_, appFolder)),
+      menu_(std::make_unique<Form1Menu>(menuBar())) {
+    setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Quietfield"));
+    // A fixed window with a close box only; "Tray" is the way to minimise it.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    const auto picture = [&appFolder](const char* literal) {
+        return QString::fromStdString(FileLookup::resolve(appFolder, literal));
+    };
+    setWindowIcon(QIcon(picture("\\icon.png")));
+    client_->setPicture(QPixmap(picture("\\background.jpg")));
     client_->setFixedSize(Form1Layout::kClientWidth, Form1Layout::kClientHeight);
     setCentralWidget(client_);
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
     connectControls();
+    connectCommands();
 
     timer3_.setInterval(50);
     connect(&timer3_, &QTimer::timeout, this, [this] { controls_.refreshReadouts(); });
@@ -39,12 +55,25 @@ void Form1::connectControls() {
     connect(layout_->Command6, &QPushButton::clicked, this, [this] { controls_.resetAll(); });
 }
 
+void Form1::connectCommands() {
+    connect(layout_->Command1, &QPushButton::clicked, this, &QWidget::close);
+    connect(menu_->exit, &QAction::triggered, this, &QWidget::close);
+    connect(layout_->Command2, &QPushButton::clicked, this, &QWidget::showMinimized);
+    connect(layout_->Command3, &QPushButton::clicked, this, &Form1::recordRequested);
+    connect(menu_->about, &QAction::triggered, this, &Form1::aboutRequested);
+    connect(menu_->jhg, &QAction::triggered, this, &Form1::contactRequested);
+    connect(menu_->help2, &QAction::triggered, this, &Form1::helpRequested);
+}
+
+void Form1::AddToTray(QWidget*, QMenu*) {}
+
 void Form1::load() {
     if (const QScreen* screen = this->screen()) {
         adjustSize();
         move(screen->availableGeometry().center() - rect().center());
     }
     show();
+    layout_->HScroll1->setFocus();
     Initialise();
     PlaySound();
 }
@@ -62,8 +91,19 @@ void Form1::StopSound() {
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
-    StopSound();
+    // The close is never refused. A window that has already unloaded does not unload twice.
+    if (!unloaded_) {
+        StopSound();
+        Unload();
+    }
     event->accept();
+}
+
+void Form1::Unload() {
+    unloaded_ = true;
+    if (unloadStep_) {
+        unloadStep_();
+    }
 }
 
 int Form1::checkState(int row) const {

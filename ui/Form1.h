@@ -1,6 +1,8 @@
 #pragma once
 
+#include "Backdrop.h"
 #include "Form1Layout.h"
+#include "Form1Menu.h"
 #include "MessageBox.h"
 #include "engine/MixerControls.h"
 #include "engine/MixerPanel.h"
@@ -9,6 +11,7 @@
 #include <QMainWindow>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -29,6 +32,8 @@ public:
     void Initialise();
     void PlaySound();
     void StopSound();
+    // Does nothing and is never called: the program has no notification-area icon.
+    void AddToTray(QWidget* window, QMenu* menu);
 
     // MixerPanel
     int checkState(int row) const override;
@@ -42,6 +47,8 @@ public:
     void markUnavailable(int row, const std::string& reason) override;
 
     Form1Layout& controlsLayout() { return *layout_; }
+    Form1Menu& menu() { return *menu_; }
+    Backdrop& client() { return *client_; }
     NoiseEngine& engine() { return engine_; }
     MixerControls& mixer() { return controls_; }
     // The file last loaded into Picture1, empty if none.
@@ -49,17 +56,32 @@ public:
     bool timer1Enabled() const { return timer1Enabled_; }
     QTimer& Timer3() { return timer3_; }
 
+    // Runs when the window unloads, after the sound has stopped; where the mix is saved.
+    void setUnloadStep(std::function<void()> step) { unloadStep_ = std::move(step); }
+
+signals:
+    void recordRequested();
+    void aboutRequested();
+    void contactRequested();
+    void helpRequested();
+
 protected:
+    // The window's QueryUnload and Unload: every way of closing comes through here.
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void connectControls();
+    void connectCommands();
+    void Unload();
 
     MessageBox& messages_;
     NoiseEngine engine_;
     MixerControls controls_;
-    QWidget* client_;
+    Backdrop* client_;
     std::unique_ptr<Form1Layout> layout_;
+    std::unique_ptr<Form1Menu> menu_;
+    std::function<void()> unloadStep_;
+    bool unloaded_ = false;
     QTimer timer3_;
     QString pictureShown_;
     // Timer1 has no work on its ticks, so being enabled is all there is to it; no real timer

@@ -1,5 +1,9 @@
 #include "Form1Layout.h"
 
+#include "FileLookup.h"
+
+#include <vector>
+
 namespace qf {
 
 namespace {
@@ -29,20 +33,29 @@ QScrollBar* Form1Layout::slider(QWidget* parent, const char* name, QRect where, 
     bar->setValue(value);
     // Tracking makes every step of a drag a value change, so the channel follows the thumb.
     bar->setTracking(true);
+    // Sliders take the keyboard focus, so the arrow keys move them.
+    bar->setFocusPolicy(Qt::StrongFocus);
     return bar;
 }
 
-Form1Layout::Form1Layout(QWidget* client) {
-    Frame1 = new QGroupBox(QStringLiteral("Sound Color"), client);
-    Frame1->setGeometry(twips(120, 120, 2295, 2295));
-    Frame2 = new QGroupBox(QStringLiteral("Volumes"), client);
-    Frame2->setGeometry(twips(2520, 120, 2295, 2295));
-    Frame3 = new QGroupBox(QStringLiteral("Frequency"), client);
-    Frame3->setGeometry(twips(4920, 120, 3255, 2295));
-    Frame4 = new QGroupBox(QStringLiteral("Options"), client);
-    Frame4->setGeometry(twips(4920, 2520, 3255, 975));
-    Frame5 = new QGroupBox(client);
-    Frame5->setGeometry(twips(4920, 3360, 3255, 1215));
+Form1Layout::Form1Layout(QWidget* client, const std::string& appFolder) {
+    const auto frame = [client](const QString& caption, QRect where) {
+        auto* box = new QGroupBox(caption, client);
+        box->setGeometry(where);
+        // Frames are solid panels over the window's picture, as in the classic look.
+        box->setAutoFillBackground(true);
+        return box;
+    };
+    Frame1 = frame(QStringLiteral("Sound Color"), twips(120, 120, 2295, 2295));
+    Frame2 = frame(QStringLiteral("Volumes"), twips(2520, 120, 2295, 2295));
+    Frame3 = frame(QStringLiteral("Frequency"), twips(4920, 120, 3255, 2295));
+    Frame4 = frame(QStringLiteral("Options"), twips(4920, 2520, 3255, 975));
+    Frame5 = frame(QString(), twips(4920, 3360, 3255, 1215));
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    Frame2->setObjectName(QStringLiteral("Frame2"));
+    Frame3->setObjectName(QStringLiteral("Frame3"));
+    Frame4->setObjectName(QStringLiteral("Frame4"));
+    Frame5->setObjectName(QStringLiteral("Frame5"));
 
     buildRows(client);
 
@@ -52,21 +65,55 @@ Form1Layout::Form1Layout(QWidget* client) {
     Picture1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Picture1->setFrameShape(QFrame::Panel);
     Picture1->setFrameShadow(QFrame::Sunken);
+    Picture1->setAutoFillBackground(true);
+    Picture1->setFocusPolicy(Qt::StrongFocus);
 
     Label4 = new QLabel(QStringLiteral("Panning"), Frame4);
     Label4->setObjectName(QStringLiteral("Label4"));
     Label4->setGeometry(twips(240, 480, 615, 1635));
     Label4->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // Transparent: the frame shows through.
+    Label4->setAutoFillBackground(false);
     Label4->setAttribute(Qt::WA_TranslucentBackground);
 
     HScroll1 = slider(client, "HScroll1", twips(5880, 3000, 1995, 255), -3000, 3000, 1000, 2000, 0);
 
-    Command6 = new QPushButton(QStringLiteral("Reset All"), Frame5);
-    Command6->setObjectName(QStringLiteral("Command6"));
-    Command6->setGeometry(twips(240, 720, 2775, 255));
-    Command4 = new QPushButton(QStringLiteral("Mute"), client);
-    Command4->setObjectName(QStringLiteral("Command4"));
-    Command4->setGeometry(twips(6120, 3720, 855, 255));
+    buildButtons(client, appFolder);
+    setFocusOrder();
+}
+
+void Form1Layout::buildButtons(QWidget* client, const std::string& appFolder) {
+    const QPixmap small(
+        QString::fromStdString(FileLookup::resolve(appFolder, "\\button_small.jpg")));
+    const QPixmap wide(QString::fromStdString(FileLookup::resolve(appFolder, "\\button_wide.jpg")));
+    const auto button = [](const char* name, const QString& caption, const QPixmap& face,
+                           QWidget* parent, QRect where) {
+        auto* b = new PictureButton(caption, face, parent);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setGeometry(where);
+        return b;
+    };
+    Command6 =
+        button("Command6", QStringLiteral("Reset All"), wide, Frame5, twips(240, 720, 2775, 255));
+    Command3 =
+        button("Command3", QStringLiteral("Record"), small, client, twips(5160, 3720, 855, 255));
+    Command4 =
+        button("Command4", QStringLiteral("Mute"), small, client, twips(6120, 3720, 855, 255));
+    Command2 =
+        button("Command2", QStringLiteral("Tray"), small, client, twips(7080, 3720, 855, 255));
+    Command1 =
+        button("Command1", QStringLiteral("Close"), small, client, twips(7320, 4680, 855, 255));
+}
+
+void Form1Layout::setFocusOrder() {
+    std::vector<QWidget*> order{HScroll1};
+    order.insert(order.end(), checkBoxes.begin(), checkBoxes.end());
+    order.insert(order.end(), volumeSliders.begin(), volumeSliders.end());
+    order.insert(order.end(), frequencySliders.begin(), frequencySliders.end());
+    order.insert(order.end(), {Picture1, Command1, Command2, Command3, Command4, Command6});
+    for (std::size_t i = 1; i < order.size(); ++i) {
+        QWidget::setTabOrder(order[i - 1], order[i]);
+    }
 }
 
 void Form1Layout::buildRows(QWidget* client) {

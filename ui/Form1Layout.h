@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ChannelCheckBox.h"
+#include "PictureButton.h"
 #include "engine/ChannelTable.h"
 
 #include <QGroupBox>
@@ -9,6 +10,7 @@
 #include <QScrollBar>
 
 #include <array>
+#include <string>
 
 namespace qf {
 
@@ -21,7 +23,8 @@ public:
     static constexpr int kClientHeight = 336;
     static constexpr int kTwipsPerPixel = 15;
 
-    explicit Form1Layout(QWidget* client);
+    // Pictures (button faces) are read from the application folder.
+    Form1Layout(QWidget* client, const std::string& appFolder);
 
     static QRect twips(int left, int top, int width, int height);
 
@@ -41,13 +44,18 @@ public:
     QLabel* Label4;
     QScrollBar* HScroll1;
     QLabel* Picture1;
-    QPushButton* Command4;
-    QPushButton* Command6;
+    PictureButton* Command1;
+    PictureButton* Command2;
+    PictureButton* Command3;
+    PictureButton* Command4;
+    PictureButton* Command6;
 
 private:
     QScrollBar* slider(QWidget* parent, const char* name, QRect where, int min, int max, int small,
                        int large, int value);
     void buildRows(QWidget* client);
+    void buildButtons(QWidget* client, const std::string& appFolder);
+    void setFocusOrder();
 };
 
 } // namespace qf

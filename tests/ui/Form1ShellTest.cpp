@@ -1,0 +1,144 @@
+#include "FakeAppFolder.h"
+#include "Form1.h"
+#include "sound/OfflineOutput.h"
+
+#include <QMenuBar>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+using qf::Form1;
+
+class SilentMessages final : public qf::MessageBox {
+public:
+    void show(const std::string&) override {}
+};
+
+class Form1ShellTest : public ::testing::Test {
+protected:
+    Form1ShellTest()
+        : window(folder.str(), messages,
+                 [] { return std::make_unique<qf::sound::OfflineOutput>(); }) {
+        window.setUnloadStep([this] {
+            ++unloads;
+            stoppedBeforeUnload = !window.engine().buffer(1)->isPlaying();
+        });
+        window.load();
+        window.controlsLayout().checkBoxes[0]->setValue(1);
+    }
+
+    qf::test::FakeAppFolder folder;
+    SilentMessages messages;
+    Form1 window;
+    int unloads = 0;
+    bool stoppedBeforeUnload = false;
+};
+
+TEST_F(Form1ShellTest, MenusReadAsTheyAlwaysHave) {
+    auto& menu = window.menu();
+    const QList<QAction*> bar = window.menuBar()->actions();
+    ASSERT_EQ(bar.size(), 2);
+    EXPECT_EQ(bar[0]->text(), QStringLiteral("Menu"));
+    EXPECT_EQ(bar[1]->text(), QStringLiteral("Help"));
+    const QList<QAction*> first = menu.m->actions();
+    ASSERT_EQ(first.size(), 4);
+    EXPECT_EQ(first[0]->text(), QStringLiteral("Load  Config"));
+    EXPECT_EQ(first[1]->text(), QStringLiteral("Save Config"));
+    EXPECT_TRUE(first[2]->isSeparator());
+    EXPECT_EQ(first[3]->text(), QStringLiteral("Exit"));
+    const QList<QAction*> second = menu.help->actions();
+    ASSERT_EQ(second.size(), 4);
+    EXPECT_EQ(second[0]->text(), QStringLiteral("Help"));
+    EXPECT_EQ(second[1]->text(), QStringLiteral("Contact Us"));
+    EXPECT_TRUE(second[2]->isSeparator());
+    EXPECT_EQ(second[3]->text(), QStringLiteral("About"));
+    for (QAction* action : first + second) {
+        EXPECT_TRUE(action->isEnabled());
+        EXPECT_FALSE(action->isCheckable());
+        EXPECT_TRUE(action->shortcut().isEmpty());
+    }
+}
+
+TEST_F(Form1ShellTest, FixedWindowWithCloseBoxOnly) {
+    const Qt::WindowFlags flags = window.windowFlags();
+    EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
+    EXPECT_FALSE(flags & Qt::WindowMinimizeButtonHint);
+    EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
+    EXPECT_EQ(window.windowType(), Qt::Window);
+    EXPECT_EQ(window.minimumSize(), window.maximumSize());
+    EXPECT_EQ(window.centralWidget()->size(), QSize(554, 336));
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Quietfield"));
+    EXPECT_FALSE(window.windowIcon().availableSizes().isEmpty());
+    EXPECT_FALSE(window.client().picture().isNull());
+}
+
+TEST_F(Form1ShellTest, PanSliderHasTheFocusFirstAndTheTabOrderFollowsTheRows) {
+    auto& ui = window.controlsLayout();
+    EXPECT_EQ(window.focusWidget(), ui.HScroll1);
+    EXPECT_EQ(ui.HScroll1->nextInFocusChain(), ui.checkBoxes[0]);
+    EXPECT_EQ(ui.checkBoxes[4]->nextInFocusChain(), ui.volumeSliders[0]);
+    EXPECT_EQ(ui.volumeSliders[4]->nextInFocusChain(), ui.frequencySliders[0]);
+    EXPECT_EQ(ui.frequencySliders[4]->nextInFocusChain(), ui.Picture1);
+    EXPECT_EQ(ui.Picture1->nextInFocusChain(), ui.Command1);
+    EXPECT_EQ(ui.Command1->nextInFocusChain(), ui.Command2);
+    EXPECT_EQ(ui.Command3->nextInFocusChain(), ui.Command4);
+    EXPECT_EQ(ui.Command4->nextInFocusChain(), ui.Command6);
+}
+
+TEST_F(Form1ShellTest, CloseButtonStopsSoundThenUnloadsOnce) {
+    QTest::mouseClick(window.controlsLayout().Command1, Qt::LeftButton);
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(unloads, 1);
+    EXPECT_TRUE(stoppedBeforeUnload);
+    window.close();
+    EXPECT_EQ(unloads, 1);
+}
+
+TEST_F(Form1ShellTest, ExitMenuTakesTheSamePath) {
+    window.menu().exit->trigger();
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(unloads, 1);
+    EXPECT_TRUE(stoppedBeforeUnload);
+}
+
+TEST_F(Form1ShellTest, CloseBoxTakesTheSamePath) {
+    window.close();
+    EXPECT_EQ(unloads, 1);
+    EXPECT_TRUE(stoppedBeforeUnload);
+}
+
+TEST_F(Form1ShellTest, TrayMinimisesAndChangesNothingElse) {
+    QTest::mouseClick(window.controlsLayout().Command2, Qt::LeftButton);
+    EXPECT_TRUE(window.windowState() & Qt::WindowMinimized);
+    EXPECT_TRUE(window.engine().buffer(1)->isPlaying());
+    EXPECT_EQ(unloads, 0);
+    window.showNormal();
+    EXPECT_EQ(window.controlsLayout().checkBoxes[0]->value(), 1);
+}
+
+TEST_F(Form1ShellTest, RecordAboutContactAndHelpAskForTheirWindows) {
+    QSignalSpy record(&window, &Form1::recordRequested);
+    QSignalSpy about(&window, &Form1::aboutRequested);
+    QSignalSpy contact(&window, &Form1::contactRequested);
+    QSignalSpy help(&window, &Form1::helpRequested);
+    QTest::mouseClick(window.controlsLayout().Command3, Qt::LeftButton);
+    window.menu().about->trigger();
+    window.menu().jhg->trigger();
+    window.menu().help2->trigger();
+    window.menu().help2->trigger();
+    EXPECT_EQ(record.count(), 1);
+    EXPECT_EQ(about.count(), 1);
+    EXPECT_EQ(contact.count(), 1);
+    EXPECT_EQ(help.count(), 2);
+    // The configuration items do nothing yet, and certainly nothing harmful.
+    window.menu().load->trigger();
+    window.menu().save->trigger();
+    EXPECT_TRUE(window.isVisible());
+}
+
+} // namespace
