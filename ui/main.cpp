@@ -1,5 +1,4 @@
-#include "Form1.h"
-#include "QtMessageBox.h"
+#include "AppWindows.h"
 #include "TerminationSignals.h"
 
 #include <QApplication>
@@ -36,12 +35,10 @@ int main(int argc, char* argv[]) {
     font.setPointSize(8);
     QApplication::setFont(font);
 
-    qf::QtMessageBox messages;
-    qf::Form1 main(QCoreApplication::applicationDirPath().toStdString(), messages);
-    messages.setParent(&main);
+    qf::AppWindows windows(QCoreApplication::applicationDirPath().toStdString());
     qf::TerminationSignals termination;
-    QObject::connect(&termination, &qf::TerminationSignals::closeRequested, &app,
-                     &QApplication::closeAllWindows);
-    main.load();
+    QObject::connect(&termination, &qf::TerminationSignals::closeRequested, &windows,
+                     &qf::AppWindows::closeAll);
+    windows.start();
     return app.exec();
 }

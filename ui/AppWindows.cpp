@@ -1,0 +1,79 @@
+#include "AppWindows.h"
+
+#include "FileLookup.h"
+
+namespace qf {
+
+AppWindows::AppWindows(std::string appFolder, sound::DirectSound::OutputFactory outputs,
+                       Shell* shell)
+    : appFolder_(std::move(appFolder)), outputs_(std::move(outputs)),
+      shell_(shell != nullptr ? *shell : ownShell_) {}
+
+AppWindows::~AppWindows() {
+    // Windows still open when the program ends go with it.
+    delete splash_;
+    delete about_;
+    delete contact_;
+    delete main_;
+}
+
+void AppWindows::start() {
+    splash_ = new Form6(appFolder_);
+    connect(splash_, &Form6::timerFired, this, [this] {
+        showMain();
+        if (splash_) {
+            splash_->close();
+        }
+    });
+    splash_->show();
+}
+
+void AppWindows::showMain() {
+    if (main_) {
+        main_->showNormal();
+        main_->raise();
+        main_->activateWindow();
+        return;
+    }
+    main_ = new Form1(appFolder_, messages_, outputs_);
+    main_->setAttribute(Qt::WA_DeleteOnClose);
+    messages_.setParent(main_);
+    connect(main_, &Form1::aboutRequested, this, &AppWindows::showAbout);
+    connect(main_, &Form1::contactRequested, this, &AppWindows::showContact);
+    connect(main_, &Form1::helpRequested, this, &AppWindows::openHelp);
+    main_->load();
+}
+
+template <typename Window> void AppWindows::bringUp(QPointer<Window>& window) {
+    if (!window) {
+        window = new Window(appFolder_);
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+void AppWindows::showAbout() {
+    bringUp(about_);
+}
+
+void AppWindows::showContact() {
+    bringUp(contact_);
+}
+
+void AppWindows::openHelp() {
+    // The document is the desktop viewer's business; whether it exists is not checked here.
+    const auto owner = main_ ? static_cast<std::uintptr_t>(main_->winId()) : 0;
+    shell_.open(FileLookup::resolve(appFolder_, "\\help.htm"), owner);
+}
+
+void AppWindows::closeAll() {
+    for (QWidget* window : {static_cast<QWidget*>(splash_), static_cast<QWidget*>(about_),
+                            static_cast<QWidget*>(contact_), static_cast<QWidget*>(main_)}) {
+        if (window) {
+            window->close();
+        }
+    }
+}
+
+} // namespace qf

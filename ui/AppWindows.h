@@ -1,0 +1,56 @@
+#pragma once
+
+#include "Form1.h"
+#include "Form2.h"
+#include "Form4.h"
+#include "Form6.h"
+#include "QtMessageBox.h"
+#include "QtShell.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <string>
+
+namespace qf {
+
+// The program's windows. Each exists at most once: showing one that is open brings it to the
+// front, and a closed one is made afresh the next time. None owns another, so each lives until
+// the user closes it, and the program ends when the last one is gone.
+class AppWindows final : public QObject {
+    Q_OBJECT
+public:
+    explicit AppWindows(std::string appFolder, sound::DirectSound::OutputFactory outputs = {},
+                        Shell* shell = nullptr);
+    ~AppWindows() override;
+
+    // The program's start: the splash first; its timer brings up the main window.
+    void start();
+    // Shows the main window, loading it (and starting the sound) the first time.
+    void showMain();
+    void showAbout();
+    void showContact();
+    void openHelp();
+    // Asks every open window to close, each by its normal path (the platform's shutdown).
+    void closeAll();
+
+    Form6* splash() const { return splash_; }
+    Form1* main() const { return main_; }
+    Form2* about() const { return about_; }
+    Form4* contact() const { return contact_; }
+
+private:
+    template <typename Window> void bringUp(QPointer<Window>& window);
+
+    std::string appFolder_;
+    sound::DirectSound::OutputFactory outputs_;
+    QtShell ownShell_;
+    Shell& shell_;
+    QtMessageBox messages_;
+    QPointer<Form6> splash_;
+    QPointer<Form1> main_;
+    QPointer<Form2> about_;
+    QPointer<Form4> contact_;
+};
+
+} // namespace qf

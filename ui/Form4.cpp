@@ -1,0 +1,34 @@
+#include "Form4.h"
+
+#include "MakerTexts.h"
+
+#include <QLabel>
+
+#include <utility>
+
+namespace qf {
+
+Form4::Form4(std::string appFolder)
+    : ToolWindow(std::move(appFolder), QStringLiteral("Contact Us"), 4680, 1140) {
+    label1_ = notice("Label1",
+                     QStringLiteral("If you have a problem, query or a suggestion about this "
+                                    "product, please contact us at the address below."),
+                     twips(120, 120, 4455, 495));
+    label2_ = notice("Label2", QString::fromUtf8(maker::kSupportEmail), twips(120, 600, 4455, 375));
+}
+
+QLabel* Form4::notice(const char* name, const QString& text, QRect where) {
+    QLabel* label = addLabel(name, text, where);
+    label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    label->setFrameStyle(QFrame::Box | QFrame::Plain);
+    label->setLineWidth(1);
+    QPalette colours = label->palette();
+    colours.setColor(QPalette::Window, QColor(255, 255, 192));
+    // Fixed dark text: a dark desktop theme's light text would vanish on the yellow.
+    colours.setColor(QPalette::WindowText, Qt::black);
+    label->setPalette(colours);
+    label->setAutoFillBackground(true);
+    return label;
+}
+
+} // namespace qf
