@@ -19,10 +19,11 @@ bool NoiseEngine::Initialise(MixerPanel& panel, MessageBox& messages, sound::Win
     if (!root_) {
         root_ = std::make_unique<sound::DirectSound>(outputs_);
     }
-    if (root_->DirectSoundCreate("", soundDevice_) != sound::SoundResult::Ok) {
+    if (root_->DirectSoundCreate("", channelDevice_) != sound::SoundResult::Ok) {
         messages.show(kDeviceError);
         return false;
     }
+    soundDevice_ = channelDevice_.get();
     soundDevice_->SetCooperativeLevel(window, sound::DSSCL_NORMAL);
 
     bufferDescription_ = {};
@@ -59,6 +60,22 @@ void NoiseEngine::createChannels(MixerPanel& panel) {
             panel.markUnavailable(ch.number, "Cannot play " + path + ": " + reason);
         }
     }
+}
+
+bool NoiseEngine::replaceDevice(sound::WindowHandle window) {
+    if (!root_) {
+        root_ = std::make_unique<sound::DirectSound>(outputs_);
+    }
+    std::unique_ptr<sound::SoundDevice> device;
+    if (root_->DirectSoundCreate("", device) != sound::SoundResult::Ok) {
+        return false;
+    }
+    device->SetCooperativeLevel(window, sound::DSSCL_NORMAL);
+    // Nothing is ever played on it: the channels keep the device they were made on.
+    device->releaseOutput();
+    laterDevice_ = std::move(device);
+    soundDevice_ = laterDevice_.get();
+    return true;
 }
 
 void NoiseEngine::StopSound() {

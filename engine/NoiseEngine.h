@@ -28,6 +28,11 @@ public:
     // message has then been shown and no channel exists.
     bool Initialise(MixerPanel& panel, MessageBox& messages, sound::WindowHandle window);
 
+    // Makes a new device for the default output and keeps it as the current one, as loading a
+    // configuration does; the channels stay on the device they were made on and play on. False
+    // when no device could be made, and then nothing has changed.
+    bool replaceDevice(sound::WindowHandle window);
+
     // Stops every channel and rewinds it, so nothing sounds once the window is gone.
     void StopSound();
 
@@ -39,7 +44,8 @@ public:
     const NoiseChannel& channel(int number) const { return channels_[number - 1]; }
     sound::SoundBuffer* buffer(int number) { return channel(number).buffer.get(); }
     bool hasDevice() const { return soundDevice_ != nullptr; }
-    sound::SoundDevice* soundDevice() { return soundDevice_.get(); }
+    sound::SoundDevice* soundDevice() { return soundDevice_; }
+    sound::SoundDevice* channelDevice() { return channelDevice_.get(); }
     const sound::BufferDescription& bufferDescription() const { return bufferDescription_; }
     const sound::WaveFormatEx& waveFormat() const { return waveFormat_; }
     const std::string& appFolder() const { return appFolder_; }
@@ -50,7 +56,11 @@ private:
     std::string appFolder_;
     sound::DirectSound::OutputFactory outputs_;
     std::unique_ptr<sound::DirectSound> root_;
-    std::unique_ptr<sound::SoundDevice> soundDevice_;
+    // The device the channels were made on; it plays them for the whole run.
+    std::unique_ptr<sound::SoundDevice> channelDevice_;
+    // The latest device made; the same as the one above until a configuration is loaded.
+    sound::SoundDevice* soundDevice_ = nullptr;
+    std::unique_ptr<sound::SoundDevice> laterDevice_;
     sound::BufferDescription bufferDescription_;
     sound::WaveFormatEx waveFormat_;
     std::array<NoiseChannel, ChannelTable::kChannels> channels_;

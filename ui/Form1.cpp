@@ -11,10 +11,16 @@
 namespace qf {
 
 Form1::Form1(std::string appFolder, MessageBox& messages, sound::DirectSound::OutputFactory outputs,
-             QWidget* parent)
+             CommonDialog* dialog, QWidget* parent)
     : QMainWindow(parent), messages_(messages), engine_(appFolder, std::move(outputs)),
-      controls_(engine_, *this), client_(new Backdrop(this)),
-      layout_(std::make_unique<Form1Layout>(client_, appFolder)),
+      controls_(engine_, *this), ownDialog_(this),
+      CommonDialog1(dialog != nullptr ? *dialog : ownDialog_),
+      config_({*this, engine_, messages_, CommonDialog1, [this] { return winId(); },
+               [this] { PlaySound(); }},
+              settings::SettingsLocation(appFolder,
+                                         settings::SettingsLocation::userFolderFromEnvironment()),
+              appFolder),
+      client_(new Backdrop(this)), layout_(std::make_unique<Form1Layout>(client_, appFolder)),
       menu_(std::make_unique<Form1Menu>(menuBar())) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Quietfield"));
@@ -31,6 +37,7 @@ Form1::Form1(std::string appFolder, MessageBox& messages, sound::DirectSound::Ou
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     connectControls();
     connectCommands();
+    engine_.setRestoreStep([this] { config_.restoreAtStart(); });
 
     timer3_.setInterval(50);
     connect(&timer3_, &QTimer::timeout, this, [this] { controls_.refreshReadouts(); });
@@ -63,6 +70,8 @@ void Form1::connectCommands() {
     connect(menu_->about, &QAction::triggered, this, &Form1::aboutRequested);
     connect(menu_->jhg, &QAction::triggered, this, &Form1::contactRequested);
     connect(menu_->help2, &QAction::triggered, this, &Form1::helpRequested);
+    connect(menu_->load, &QAction::triggered, this, [this] { config_.loadConfig(); });
+    connect(menu_->save, &QAction::triggered, this, [this] { config_.saveConfig(); });
 }
 
 void Form1::AddToTray(QWidget*, QMenu*) {}
@@ -101,6 +110,7 @@ void Form1::closeEvent(QCloseEvent* event) {
 
 void Form1::Unload() {
     unloaded_ = true;
+    config_.saveAtExit();
     if (unloadStep_) {
         unloadStep_();
     }

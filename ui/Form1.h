@@ -4,9 +4,11 @@
 #include "Form1Layout.h"
 #include "Form1Menu.h"
 #include "MessageBox.h"
+#include "QtCommonDialog.h"
 #include "engine/MixerControls.h"
 #include "engine/MixerPanel.h"
 #include "engine/NoiseEngine.h"
+#include "settings/ConfigCommands.h"
 
 #include <QMainWindow>
 #include <QTimer>
@@ -22,8 +24,10 @@ namespace qf {
 class Form1 final : public QMainWindow, public MixerPanel {
     Q_OBJECT
 public:
+    // Without a dialog of its own choosing the window uses the desktop's file dialog.
     Form1(std::string appFolder, MessageBox& messages,
-          sound::DirectSound::OutputFactory outputs = {}, QWidget* parent = nullptr);
+          sound::DirectSound::OutputFactory outputs = {}, CommonDialog* dialog = nullptr,
+          QWidget* parent = nullptr);
     ~Form1() override;
 
     // The window's load handling: show itself first, so it is on screen before any sound work,
@@ -51,12 +55,13 @@ public:
     Backdrop& client() { return *client_; }
     NoiseEngine& engine() { return engine_; }
     MixerControls& mixer() { return controls_; }
+    ConfigCommands& config() { return config_; }
     // The file last loaded into Picture1, empty if none.
     const QString& pictureShown() const { return pictureShown_; }
     bool timer1Enabled() const { return timer1Enabled_; }
     QTimer& Timer3() { return timer3_; }
 
-    // Runs when the window unloads, after the sound has stopped; where the mix is saved.
+    // Runs when the window unloads, after the sound has stopped and the mix has been saved.
     void setUnloadStep(std::function<void()> step) { unloadStep_ = std::move(step); }
 
 signals:
@@ -77,6 +82,9 @@ private:
     MessageBox& messages_;
     NoiseEngine engine_;
     MixerControls controls_;
+    QtCommonDialog ownDialog_;
+    CommonDialog& CommonDialog1;
+    ConfigCommands config_;
     Backdrop* client_;
     std::unique_ptr<Form1Layout> layout_;
     std::unique_ptr<Form1Menu> menu_;

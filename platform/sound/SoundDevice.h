@@ -28,7 +28,12 @@ public:
                                           std::string* reason = nullptr);
 
     Mixer& mixer() { return *mixer_; }
-    AudioOutput& output() { return *output_; }
+    // Null once released.
+    AudioOutput* output() { return output_.get(); }
+    // Lets the output stream go, for a device that will never play anything: it has served to
+    // show that the output can be opened, and an idle stream would still cost the sound server
+    // work. Buffers made on it, if any, fall silent.
+    void releaseOutput() { output_.reset(); }
     WindowHandle cooperativeWindow() const { return window_; }
 
 private:

@@ -39,7 +39,7 @@ TEST(SdlOutputTest, DummyDriverPullsTheMixer) {
     std::unique_ptr<SoundDevice> device;
     std::string reason;
     ASSERT_EQ(root.DirectSoundCreate("", device, &reason), SoundResult::Ok) << reason;
-    auto* output = dynamic_cast<SdlAudioOutput*>(&device->output());
+    auto* output = dynamic_cast<SdlAudioOutput*>(device->output());
     ASSERT_NE(output, nullptr);
     // The mixer runs at whatever rate the device really took, and a period fits the request.
     EXPECT_GT(output->sampleRate(), 0);

@@ -19,11 +19,18 @@ public:
     void show(const std::string&) override {}
 };
 
+// A user who cancels every file dialog.
+class CancelledDialog final : public qf::CommonDialog {
+public:
+    void ShowOpen() override { FileName.clear(); }
+};
+
 class Form1ShellTest : public ::testing::Test {
 protected:
     Form1ShellTest()
-        : window(folder.str(), messages,
-                 [] { return std::make_unique<qf::sound::OfflineOutput>(); }) {
+        : window(
+              folder.str(), messages, [] { return std::make_unique<qf::sound::OfflineOutput>(); },
+              &dialog) {
         window.setUnloadStep([this] {
             ++unloads;
             stoppedBeforeUnload = !window.engine().buffer(1)->isPlaying();
@@ -34,6 +41,7 @@ protected:
 
     qf::test::FakeAppFolder folder;
     SilentMessages messages;
+    CancelledDialog dialog;
     Form1 window;
     int unloads = 0;
     bool stoppedBeforeUnload = false;
@@ -135,7 +143,7 @@ TEST_F(Form1ShellTest, RecordAboutContactAndHelpAskForTheirWindows) {
     EXPECT_EQ(about.count(), 1);
     EXPECT_EQ(contact.count(), 1);
     EXPECT_EQ(help.count(), 2);
-    // The configuration items do nothing yet, and certainly nothing harmful.
+    // Configuration files chosen in a cancelled dialog change nothing.
     window.menu().load->trigger();
     window.menu().save->trigger();
     EXPECT_TRUE(window.isVisible());

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "CommonDialog.h"
+#include "MessageBox.h"
+#include "MixerPanel.h"
+#include "NoiseEngine.h"
+#include "settings/SettingsLocation.h"
+
+#include <functional>
+#include <string>
+
+namespace qf {
+
+// The main window's mix on disk: the settings file read at start and written at exit, and the
+// configuration files saved and loaded from the menu. A file that is not a whole, valid mix is
+// never half applied: the window and the channels stay as they were.
+class ConfigCommands {
+public:
+    static constexpr const char* kFilter = "Quietfield Files (*.qfc)| *.qfc";
+    static constexpr const char* kDeviceError =
+        "Unable to Continue, Error creating Directsound object.";
+    static constexpr const char* kBadSuffix = ".bad";
+
+    // What the commands work on, all owned by the main window.
+    struct Host {
+        MixerPanel& panel;
+        NoiseEngine& engine;
+        MessageBox& messages;
+        CommonDialog& dialog;
+        std::function<sound::WindowHandle()> window;
+        std::function<void()> playSound;
+    };
+
+    ConfigCommands(Host host, settings::SettingsLocation location, std::string appFolder);
+
+    // Start-up, once the channels exist: puts the stored mix into the controls and sets the
+    // channels' rates. A broken file is set aside as "settings.ini.bad" and the start goes on as
+    // if there were none.
+    void restoreAtStart();
+    // Exit: writes the mix. Says so, with the reason, when it could not.
+    bool saveAtExit();
+    void loadConfig();
+    void saveConfig();
+
+private:
+    // The dialog and the path box shown on every use; empty when the user chose nothing.
+    std::string choosePath();
+
+    Host host_;
+    settings::SettingsLocation location_;
+    std::string appFolder_;
+};
+
+} // namespace qf

@@ -1,0 +1,112 @@
+#include "SettingsLocation.h"
+
+#include "FileLookup.h"
+#include "SettingsFile.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace qf::settings {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kProgramFolder = "quietfield";
+
+std::string environment(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+std::string homeFromUserDatabase() {
+    std::vector<char> buffer(16384);
+    passwd entry{};
+    passwd* found = nullptr;
+    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) != 0 || !found ||
+        !found->pw_dir) {
+        return {};
+    }
+    return found->pw_dir;
+}
+
+// Private to the user, as the configuration folder convention asks for folders it creates.
+void makeFolders(const fs::path& folder) {
+    fs::path made;
+    for (const auto& part : folder) {
+        made /= part;
+        if (::mkdir(made.c_str(), 0700) != 0 && errno != EEXIST) {
+            return;
+        }
+    }
+}
+
+} // namespace
+
+SettingsLocation::SettingsLocation(fs::path appFolder, fs::path userFolder)
+    : SettingsLocation(std::move(appFolder), std::move(userFolder), writableByAccess) {}
+
+SettingsLocation::SettingsLocation(fs::path appFolder, fs::path userFolder, WritableCheck writable)
+    : appFolder_(std::move(appFolder)), userFolder_(std::move(userFolder)),
+      writable_(std::move(writable)) {}
+
+fs::path SettingsLocation::userFolderFromEnvironment() {
+    // Only an absolute path counts; a relative one would depend on where the program started.
+    const fs::path xdg = environment("XDG_CONFIG_HOME");
+    if (xdg.is_absolute()) {
+        return xdg / kProgramFolder;
+    }
+    std::string home = environment("HOME");
+    if (home.empty()) {
+        home = homeFromUserDatabase();
+    }
+    if (home.empty()) {
+        return {};
+    }
+    return fs::path(home) / ".config" / kProgramFolder;
+}
+
+bool SettingsLocation::writableByAccess(const fs::path& path) {
+    return ::access(path.c_str(), W_OK) == 0;
+}
+
+fs::path SettingsLocation::appFile() const {
+    // The program's own files are found without regard to letter case.
+    return FileLookup::resolve(appFolder_.string(), std::string("\\") + kFileName);
+}
+
+fs::path SettingsLocation::userFile() const {
+    return userFolder_.empty() ? fs::path() : userFolder_ / kFileName;
+}
+
+bool SettingsLocation::appFolderWritable() const {
+    const fs::path file = appFile();
+    return writable_(appFolder_) && (!SettingsFile::exists(file) || writable_(file));
+}
+
+fs::path SettingsLocation::readPath() const {
+    const bool appFirst = userFolder_.empty() || appFolderWritable();
+    const fs::path first = appFirst ? appFile() : userFile();
+    const fs::path second = appFirst ? userFile() : appFile();
+    if (SettingsFile::exists(first)) {
+        return first;
+    }
+    if (!second.empty() && SettingsFile::exists(second)) {
+        return second;
+    }
+    return appFile();
+}
+
+fs::path SettingsLocation::writePath() const {
+    if (userFolder_.empty() || appFolderWritable()) {
+        return appFile();
+    }
+    makeFolders(userFolder_);
+    return userFile();
+}
+
+} // namespace qf::settings

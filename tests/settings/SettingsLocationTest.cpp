@@ -1,0 +1,158 @@
+#include "settings/SettingsLocation.h"
+#include "TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <optional>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+using qf::settings::SettingsLocation;
+using qf::test::TempFolder;
+
+namespace {
+
+const std::string kLine = "0,0,0,0,0,0,0,0,0,0,1000,1000,1000,1000,1000\r\n";
+
+// Sets an environment variable for one scope and puts back what was there.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value) : name_(name) {
+        if (const char* old = std::getenv(name)) {
+            old_ = old;
+        }
+        value ? ::setenv(name, value, 1) : ::unsetenv(name);
+    }
+    ~ScopedEnv() { old_ ? ::setenv(name_, old_->c_str(), 1) : ::unsetenv(name_); }
+
+private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+class SettingsLocationRules : public ::testing::Test {
+protected:
+    // Writability as the tests decide, since root may write everywhere.
+    SettingsLocation location() const {
+        return SettingsLocation(app_.path(), user_, [this](const fs::path& p) {
+            if (p == app_.path()) {
+                return appFolderWritable_;
+            }
+            return p.parent_path() != app_.path() || appFileWritable_;
+        });
+    }
+    void putApp() const { app_.put("settings.ini", kLine); }
+    void putUser() const {
+        fs::create_directories(user_);
+        std::ofstream(user_ / "settings.ini") << kLine;
+    }
+
+    TempFolder app_;
+    TempFolder home_;
+    fs::path user_ = home_ / ".config" / "quietfield";
+    bool appFolderWritable_ = true;
+    bool appFileWritable_ = true;
+};
+
+mode_t modeOf(const fs::path& p) {
+    struct stat st {};
+    ::stat(p.c_str(), &st);
+    return st.st_mode & 07777;
+}
+
+} // namespace
+
+TEST_F(SettingsLocationRules, AWritableApplicationFolderIsWhereTheFileLives) {
+    EXPECT_EQ(location().readPath(), app_ / "settings.ini") << "no file anywhere";
+    EXPECT_EQ(location().writePath(), app_ / "settings.ini");
+    putApp();
+    putUser();
+    EXPECT_EQ(location().readPath(), app_ / "settings.ini");
+    EXPECT_EQ(location().writePath(), app_ / "settings.ini");
+}
+
+TEST_F(SettingsLocationRules, TheUserFolderIsReadWhenTheApplicationFolderHasNoFile) {
+    putUser();
+    EXPECT_EQ(location().readPath(), user_ / "settings.ini");
+}
+
+TEST_F(SettingsLocationRules, AnUnwritableApplicationFolderSendsWritesToTheUserFolder) {
+    appFolderWritable_ = false;
+    EXPECT_EQ(location().readPath(), app_ / "settings.ini") << "no file anywhere";
+    EXPECT_FALSE(fs::exists(user_)) << "reading creates nothing";
+    EXPECT_EQ(location().writePath(), user_ / "settings.ini");
+    EXPECT_TRUE(fs::is_directory(user_)) << "the folder is made ready for the write";
+    EXPECT_EQ(modeOf(user_), 0700u);
+    EXPECT_EQ(modeOf(user_.parent_path()), 0700u);
+}
+
+TEST_F(SettingsLocationRules, AnUnwritableApplicationFolderStillGivesItsFileAtFirstStart) {
+    appFolderWritable_ = false;
+    putApp();
+    EXPECT_EQ(location().readPath(), app_ / "settings.ini");
+    EXPECT_EQ(location().writePath(), user_ / "settings.ini");
+}
+
+// Otherwise a mix saved at exit to the user folder would be lost at every start.
+TEST_F(SettingsLocationRules, WhatWasWrittenLastIsWhatIsRead) {
+    appFolderWritable_ = false;
+    putApp();
+    putUser();
+    EXPECT_EQ(location().readPath(), user_ / "settings.ini");
+    EXPECT_EQ(location().writePath(), user_ / "settings.ini");
+}
+
+TEST_F(SettingsLocationRules, AReadOnlyFileInTheApplicationFolderSendsWritesAway) {
+    putApp();
+    appFileWritable_ = false;
+    EXPECT_EQ(location().writePath(), user_ / "settings.ini");
+}
+
+TEST_F(SettingsLocationRules, TheApplicationFolderFileIsFoundInAnyLetterCase) {
+    app_.put("Settings.INI", kLine);
+    EXPECT_EQ(location().readPath(), app_ / "Settings.INI");
+    EXPECT_EQ(location().writePath(), app_ / "Settings.INI") << "rewritten, not doubled";
+}
+
+TEST_F(SettingsLocationRules, WithoutAUserFolderEverythingStaysInTheApplicationFolder) {
+    const SettingsLocation alone(app_.path(), fs::path(), [](const fs::path&) { return false; });
+    EXPECT_EQ(alone.readPath(), app_ / "settings.ini");
+    EXPECT_EQ(alone.writePath(), app_ / "settings.ini");
+}
+
+// A real check, not an injected one: a folder that is not there cannot be written, even by root.
+TEST(SettingsLocation, AMissingApplicationFolderSendsWritesToTheUserFolder) {
+    TempFolder home;
+    const SettingsLocation location(home / "no-such-program-folder", home / "quietfield");
+    EXPECT_FALSE(location.appFolderWritable());
+    EXPECT_EQ(location.writePath(), home / "quietfield" / "settings.ini");
+}
+
+TEST(SettingsLocation, UserFolderFollowsXdgConfigHome) {
+    const ScopedEnv xdg("XDG_CONFIG_HOME", "/srv/conf");
+    const ScopedEnv home("HOME", "/home/someone");
+    EXPECT_EQ(SettingsLocation::userFolderFromEnvironment(), fs::path("/srv/conf/quietfield"));
+}
+
+TEST(SettingsLocation, UserFolderFallsBackToHomeWhenXdgIsUnsetEmptyOrRelative) {
+    const ScopedEnv home("HOME", "/home/someone");
+    for (const char* value : {static_cast<const char*>(nullptr), "", "relative/conf"}) {
+        const ScopedEnv xdg("XDG_CONFIG_HOME", value);
+        EXPECT_EQ(SettingsLocation::userFolderFromEnvironment(),
+                  fs::path("/home/someone/.config/quietfield"))
+            << (value ? value : "unset");
+    }
+}
+
+TEST(SettingsLocation, UserFolderComesFromTheUserDatabaseWithoutHome) {
+    const ScopedEnv xdg("XDG_CONFIG_HOME", nullptr);
+    const ScopedEnv home("HOME", nullptr);
+    const passwd* entry = ::getpwuid(::getuid());
+    ASSERT_NE(entry, nullptr);
+    EXPECT_EQ(SettingsLocation::userFolderFromEnvironment(),
+              fs::path(entry->pw_dir) / ".config" / "quietfield");
+}

@@ -1,0 +1,282 @@
+#include "FakeAppFolder.h"
+#include "Form1.h"
+#include "sound/OfflineOutput.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <sstream>
+#include <vector>
+
+namespace {
+
+using qf::Form1;
+namespace fs = std::filesystem;
+
+class RecordingMessages final : public qf::MessageBox {
+public:
+    void show(const std::string& text) override { shown.push_back(text); }
+    std::vector<std::string> shown;
+};
+
+// Answers the file dialog with whatever the test put in `answer`.
+class ScriptedDialog final : public qf::CommonDialog {
+public:
+    void ShowOpen() override {
+        ++shows;
+        FileName = answer;
+    }
+    std::string answer;
+    int shows = 0;
+};
+
+class NoOutput final : public qf::sound::AudioOutput {
+public:
+    bool open(int, std::string&) override { return false; }
+    int sampleRate() const override { return 0; }
+    void start(qf::sound::Mixer&) override {}
+};
+
+std::string contents(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void put(const fs::path& file, const std::string& text) {
+    std::ofstream(file, std::ios::binary) << text;
+}
+
+class ConfigTest : public ::testing::Test {
+protected:
+    void open(const std::function<void()>& beforeLoad = {}) {
+        window = std::make_unique<Form1>(
+            folder.str(), messages,
+            [this]() -> std::unique_ptr<qf::sound::AudioOutput> {
+                if (devicesLeft-- > 0) {
+                    return std::make_unique<qf::sound::OfflineOutput>();
+                }
+                return std::make_unique<NoOutput>();
+            },
+            &dialog);
+        ui = &window->controlsLayout();
+        if (beforeLoad) {
+            beforeLoad();
+        }
+        window->load();
+    }
+
+    qf::sound::SoundBuffer& channel(int row) { return *window->engine().buffer(row); }
+    fs::path settingsFile() const { return folder.path() / "settings.ini"; }
+
+    std::vector<int> values() {
+        std::vector<int> v;
+        for (int row = 1; row <= 5; ++row) {
+            v.push_back(window->checkState(row));
+        }
+        for (int row = 1; row <= 5; ++row) {
+            v.push_back(window->volumeValue(row));
+        }
+        for (int row = 1; row <= 5; ++row) {
+            v.push_back(window->frequencyValue(row));
+        }
+        return v;
+    }
+
+    qf::test::FakeAppFolder folder;
+    RecordingMessages messages;
+    ScriptedDialog dialog;
+    int devicesLeft = 100;
+    std::unique_ptr<Form1> window;
+    qf::Form1Layout* ui = nullptr;
+};
+
+TEST_F(ConfigTest, FirstRunWritesTheControlsInitialValuesOnClose) {
+    open();
+    window->close();
+    EXPECT_EQ(contents(settingsFile()), "0,0,0,0,0,0,0,0,0,0,1000,1000,1000,1000,1000\r\n");
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(ConfigTest, StoredMixStartsItsRowsBeforeTheirVolumesArrive) {
+    put(settingsFile(), "0,1,0,1,0,0,-1200,0,-3000,0,1000,1000,8000,22050,1000\r\n");
+    bool playingWhenTicked = false;
+    int volumeWhenTicked = 1;
+    open([&] {
+        QObject::connect(ui->checkBoxes[1], &QCheckBox::stateChanged, [&] {
+            playingWhenTicked = channel(2).isPlaying();
+            volumeWhenTicked = channel(2).volume();
+        });
+    });
+    EXPECT_TRUE(playingWhenTicked);
+    EXPECT_EQ(volumeWhenTicked, 0) << "the row started before the file's volumes were applied";
+    EXPECT_TRUE(channel(2).isPlaying());
+    EXPECT_TRUE(channel(4).isPlaying());
+    EXPECT_FALSE(channel(1).isPlaying());
+    EXPECT_EQ(std::filesystem::path(window->pictureShown().toStdString()).filename(), "violet.jpg");
+    EXPECT_EQ(channel(2).volume(), -1200);
+    EXPECT_EQ(channel(4).volume(), -3000);
+    // A frequency equal to the slider's own value still reaches the channel.
+    EXPECT_EQ(channel(1).GetFrequency(), 1000);
+    EXPECT_EQ(channel(3).GetFrequency(), 8000);
+    EXPECT_EQ(channel(4).GetFrequency(), 22050);
+    EXPECT_EQ(values(), (std::vector<int>{0, 1, 0, 1, 0, 0, -1200, 0, -3000, 0, 1000, 1000, 8000,
+                                          22050, 1000}));
+}
+
+TEST_F(ConfigTest, FifteenLinesAndExtraFieldsReadLikeTheWrittenLine) {
+    put(settingsFile(), "1\n0\n0\n0\n0\n-10\n0\n0\n0\n0\n2000\n1000\n1000\n1000\n1000\n7,8,9\n");
+    open();
+    EXPECT_TRUE(channel(1).isPlaying());
+    EXPECT_EQ(channel(1).volume(), -10);
+    EXPECT_EQ(channel(1).GetFrequency(), 2000);
+}
+
+TEST_F(ConfigTest, BrokenSettingsFileIsSetAsideAndReplacedAtExit) {
+    put(settingsFile(), "1,1,1,1,1,0,0,abc");
+    open();
+    for (int row = 1; row <= 5; ++row) {
+        EXPECT_FALSE(channel(row).isPlaying()) << "nothing of a broken file is applied";
+    }
+    EXPECT_EQ(contents(folder.path() / "settings.ini.bad"), "1,1,1,1,1,0,0,abc");
+    EXPECT_TRUE(messages.shown.empty());
+    window->close();
+    EXPECT_EQ(contents(settingsFile()), "0,0,0,0,0,0,0,0,0,0,1000,1000,1000,1000,1000\r\n");
+}
+
+TEST_F(ConfigTest, SaveThenLoadTheSameFileChangesAndRestartsNothing) {
+    open();
+    window->setCheckState(3, 1);
+    window->setVolumeValue(3, -700);
+    window->setFrequencyValue(3, 9000);
+    window->engine().channelDevice()->mixer().render(4800);
+    const auto position = channel(3).GetCurrentPosition();
+    const fs::path file = folder.path() / "mine";
+    dialog.answer = file.string();
+
+    window->menu().save->trigger();
+    EXPECT_EQ(contents(file), "0,0,1,0,0,0,0,-700,0,0,1000,1000,9000,1000,1000\r\n")
+        << "saved under exactly the name typed, with no extension added";
+
+    std::vector<std::unique_ptr<QSignalSpy>> spies;
+    for (int i = 0; i < 5; ++i) {
+        spies.push_back(std::make_unique<QSignalSpy>(ui->checkBoxes[i], &QCheckBox::stateChanged));
+        spies.push_back(
+            std::make_unique<QSignalSpy>(ui->volumeSliders[i], &QScrollBar::valueChanged));
+        spies.push_back(
+            std::make_unique<QSignalSpy>(ui->frequencySliders[i], &QScrollBar::valueChanged));
+    }
+    window->menu().load->trigger();
+    for (const auto& spy : spies) {
+        EXPECT_EQ(spy->count(), 0);
+    }
+    EXPECT_TRUE(channel(3).isPlaying());
+    EXPECT_GE(channel(3).GetCurrentPosition(), position) << "not restarted";
+    EXPECT_EQ(channel(3).volume(), -700);
+    EXPECT_EQ(messages.shown, (std::vector<std::string>{file.string(), file.string()}));
+    EXPECT_EQ(dialog.Filter, "Quietfield Files (*.qfc)| *.qfc");
+    EXPECT_EQ(dialog.InitDir, folder.str());
+}
+
+TEST_F(ConfigTest, LoadStartsStopsAndKeepsRowsAsTheFileSays) {
+    open();
+    window->setCheckState(1, 1);
+    window->setCheckState(2, 1);
+    const fs::path file = folder.path() / "evening.qfc";
+    put(file, "1,0,1,0,0,0,0,0,0,0,1000,1000,1000,1000,1000\r\n");
+    dialog.answer = file.string();
+    window->menu().load->trigger();
+    EXPECT_TRUE(channel(1).isPlaying());
+    EXPECT_FALSE(channel(2).isPlaying());
+    EXPECT_TRUE(channel(3).isPlaying());
+    EXPECT_EQ(channel(2).GetFrequency(), 1000);
+    EXPECT_NE(window->engine().soundDevice(), window->engine().channelDevice())
+        << "loading makes a new device";
+}
+
+TEST_F(ConfigTest, LoadingWhileMutedKeepsTheVolumesSavedByMute) {
+    open();
+    window->setVolumeValue(1, -400);
+    window->mixer().mute();
+    const fs::path file = folder.path() / "loud.qfc";
+    put(file, "0,0,0,0,0,-100,-100,-100,-100,-100,1000,1000,1000,1000,1000\r\n");
+    dialog.answer = file.string();
+    ui->HScroll1->setValue(2000);
+    window->menu().load->trigger();
+    EXPECT_EQ(window->mixer().muteState(), 1);
+    EXPECT_EQ(channel(2).volume(), -100);
+    EXPECT_EQ(ui->HScroll1->value(), 2000) << "pan is not part of a mix";
+    window->mixer().mute();
+    EXPECT_EQ(window->volumeValue(1), -400);
+    EXPECT_EQ(window->volumeValue(2), 0);
+    EXPECT_EQ(channel(1).volume(), -400);
+}
+
+TEST_F(ConfigTest, BrokenConfigurationIsNamedAndChangesNothing) {
+    open();
+    window->setCheckState(5, 1);
+    const auto before = values();
+    const fs::path file = folder.path() / "broken.qfc";
+    put(file, "1,1,1,1,1,0,0,0,0,0,1000,1000,1000,1000,99999\r\n");
+    dialog.answer = file.string();
+    window->menu().load->trigger();
+    ASSERT_EQ(messages.shown.size(), 2u);
+    EXPECT_EQ(messages.shown[0], file.string());
+    EXPECT_NE(messages.shown[1].find(file.string()), std::string::npos) << messages.shown[1];
+    EXPECT_NE(messages.shown[1].find("15"), std::string::npos) << "names the field";
+    EXPECT_EQ(values(), before);
+    EXPECT_FALSE(channel(1).isPlaying());
+}
+
+TEST_F(ConfigTest, CancellingShowsAnEmptyBoxAndNothingElse) {
+    open();
+    dialog.answer.clear();
+    window->menu().load->trigger();
+    window->menu().save->trigger();
+    EXPECT_EQ(messages.shown, (std::vector<std::string>{"", ""}));
+    EXPECT_EQ(window->engine().soundDevice(), window->engine().channelDevice());
+}
+
+TEST_F(ConfigTest, NoNewDeviceAbandonsTheLoad) {
+    devicesLeft = 1;
+    open();
+    const fs::path file = folder.path() / "x.qfc";
+    put(file, "1,1,1,1,1,0,0,0,0,0,1000,1000,1000,1000,1000\r\n");
+    dialog.answer = file.string();
+    window->menu().load->trigger();
+    ASSERT_EQ(messages.shown.size(), 2u);
+    EXPECT_EQ(messages.shown[1], "Unable to Continue, Error creating Directsound object.");
+    EXPECT_EQ(window->checkState(1), 0);
+    EXPECT_FALSE(channel(1).isPlaying());
+}
+
+TEST_F(ConfigTest, SaveThatCannotWriteSaysWhyAndChangesNothing) {
+    open();
+    put(folder.path() / "plain-file", "x");
+    const fs::path file = folder.path() / "plain-file" / "mix.qfc";
+    dialog.answer = file.string();
+    const auto before = values();
+    window->menu().save->trigger();
+    ASSERT_EQ(messages.shown.size(), 2u);
+    EXPECT_NE(messages.shown[1].find("not saved"), std::string::npos) << messages.shown[1];
+    EXPECT_EQ(values(), before);
+    EXPECT_FALSE(fs::exists(file));
+}
+
+TEST_F(ConfigTest, SettingsFileLoadsLikeAnyConfiguration) {
+    open();
+    put(settingsFile(), "0,0,0,0,1,0,0,0,0,-5,1000,1000,1000,1000,1500\r\n");
+    dialog.answer = settingsFile().string();
+    window->menu().load->trigger();
+    EXPECT_TRUE(channel(5).isPlaying());
+    EXPECT_EQ(channel(5).GetFrequency(), 1500);
+}
+
+} // namespace
