@@ -17,11 +17,6 @@ constexpr std::array<int, ChannelTable::kChannels> kUnitLabelRow = {0, 4, 3, 2, 
 
 } // namespace
 
-QRect Form1Layout::twips(int left, int top, int width, int height) {
-    return {left / kTwipsPerPixel, top / kTwipsPerPixel, width / kTwipsPerPixel,
-            height / kTwipsPerPixel};
-}
-
 QScrollBar* Form1Layout::slider(QWidget* parent, const char* name, QRect where, int min, int max,
                                 int small, int large, int value) {
     auto* bar = new QScrollBar(Qt::Horizontal, parent);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Twips.h"
+
 #include "ChannelCheckBox.h"
 #include "PictureButton.h"
 #include "engine/ChannelTable.h"
@@ -21,12 +23,9 @@ class Form1Layout {
 public:
     static constexpr int kClientWidth = 554;
     static constexpr int kClientHeight = 336;
-    static constexpr int kTwipsPerPixel = 15;
 
     // Pictures (button faces) are read from the application folder.
     Form1Layout(QWidget* client, const std::string& appFolder);
-
-    static QRect twips(int left, int top, int width, int height);
 
     QGroupBox* Frame1;
     QGroupBox* Frame2;

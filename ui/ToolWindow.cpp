@@ -32,11 +32,6 @@ ToolWindow::ToolWindow(std::string appFolder, const QString& caption, int client
     }
 }
 
-QRect ToolWindow::twips(int left, int top, int width, int height) {
-    return {left / kTwipsPerPixel, top / kTwipsPerPixel, width / kTwipsPerPixel,
-            height / kTwipsPerPixel};
-}
-
 QPixmap ToolWindow::picture(const std::string& name) const {
     return QPixmap(QString::fromStdString(FileLookup::resolve(appFolder_, name)));
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Twips.h"
+
 #include <QPixmap>
 #include <QWidget>
 
@@ -18,13 +20,9 @@ namespace qf {
 class ToolWindow : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int kTwipsPerPixel = 15;
-
     // The application folder is where the window's pictures are looked up.
     ToolWindow(std::string appFolder, const QString& caption, int clientWidthTwips,
                int clientHeightTwips);
-
-    static QRect twips(int left, int top, int width, int height);
 
     // A picture from the application folder; null when it is missing or unreadable.
     QPixmap picture(const std::string& name) const;

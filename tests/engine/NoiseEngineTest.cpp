@@ -2,6 +2,7 @@
 #include "FakeAppFolder.h"
 #include "FakePanel.h"
 #include "MixerControls.h"
+#include "TestDoubles.h"
 #include "sound/OfflineOutput.h"
 
 #include <gtest/gtest.h>
@@ -15,26 +16,7 @@ using qf::ChannelTable;
 using qf::NoiseEngine;
 using qf::test::FakeAppFolder;
 using qf::test::FakePanel;
-
-class RecordingMessages final : public qf::MessageBox {
-public:
-    void show(const std::string& text) override { shown.push_back(text); }
-    std::vector<std::string> shown;
-};
-
-class FailingOutput final : public qf::sound::AudioOutput {
-public:
-    bool open(int, std::string& reason) override {
-        reason = "no device here";
-        return false;
-    }
-    int sampleRate() const override { return 0; }
-    void start(qf::sound::Mixer&) override {}
-};
-
-qf::sound::DirectSound::OutputFactory offline() {
-    return [] { return std::make_unique<qf::sound::OfflineOutput>(); };
-}
+using qf::test::RecordingMessages;
 
 class NoiseEngineTest : public ::testing::Test {
 protected:
@@ -44,7 +26,7 @@ protected:
 };
 
 TEST_F(NoiseEngineTest, EachRowPlaysTheNoiseItsCaptionNames) {
-    NoiseEngine engine(folder.str(), offline());
+    NoiseEngine engine(folder.str(), qf::test::offlineOutputs());
     ASSERT_TRUE(engine.Initialise(panel, messages, 1));
     const std::vector<std::string> expected = {"Brown_Noise.Wav", "Pink_Noise.Wav",
                                                "Blue_Noise.Wav", "violet.Wav", "White_Noise.Wav"};
@@ -59,7 +41,7 @@ TEST_F(NoiseEngineTest, EachRowPlaysTheNoiseItsCaptionNames) {
 }
 
 TEST_F(NoiseEngineTest, DeviceRecordsAreFilledAsTheBuffersExpect) {
-    NoiseEngine engine(folder.str(), offline());
+    NoiseEngine engine(folder.str(), qf::test::offlineOutputs());
     ASSERT_TRUE(engine.Initialise(panel, messages, 42));
     EXPECT_EQ(engine.bufferDescription().flags, 0x80E2u);
     const auto& format = engine.waveFormat();
@@ -73,7 +55,7 @@ TEST_F(NoiseEngineTest, DeviceRecordsAreFilledAsTheBuffersExpect) {
 }
 
 TEST_F(NoiseEngineTest, NoDeviceShowsTheMessageAndLeavesEveryControlHarmless) {
-    NoiseEngine engine(folder.str(), [] { return std::make_unique<FailingOutput>(); });
+    NoiseEngine engine(folder.str(), qf::test::missingOutputs());
     qf::MixerControls controls(engine, panel);
     panel.controls = &controls;
     bool restored = false;
@@ -101,7 +83,7 @@ TEST_F(NoiseEngineTest, NoDeviceShowsTheMessageAndLeavesEveryControlHarmless) {
 }
 
 TEST_F(NoiseEngineTest, StoredMixIsRestoredBetweenChannelsAndVolumes) {
-    NoiseEngine engine(folder.str(), offline());
+    NoiseEngine engine(folder.str(), qf::test::offlineOutputs());
     qf::MixerControls controls(engine, panel);
     panel.controls = &controls;
     bool channelsExisted = false;
@@ -119,7 +101,7 @@ TEST_F(NoiseEngineTest, StoredMixIsRestoredBetweenChannelsAndVolumes) {
 
 TEST_F(NoiseEngineTest, MissingRecordingDisablesOnlyItsRow) {
     folder.remove("PINK_NOISE.WAV");
-    NoiseEngine engine(folder.str(), offline());
+    NoiseEngine engine(folder.str(), qf::test::offlineOutputs());
     ASSERT_TRUE(engine.Initialise(panel, messages, 1));
     EXPECT_EQ(engine.buffer(2), nullptr);
     EXPECT_NE(panel.unavailable[1].find("Pink_Noise.Wav"), std::string::npos)
@@ -136,14 +118,14 @@ TEST_F(NoiseEngineTest, UnreadableRecordingDisablesItsRowWithTheReason) {
     std::FILE* junk = std::fopen((folder.path() / "violet.Wav").c_str(), "wb");
     std::fputs("RIFF\x10\0\0\0WAVEjunk that is not audio", junk);
     std::fclose(junk);
-    NoiseEngine engine(folder.str(), offline());
+    NoiseEngine engine(folder.str(), qf::test::offlineOutputs());
     ASSERT_TRUE(engine.Initialise(panel, messages, 1));
     EXPECT_EQ(engine.buffer(4), nullptr);
     EXPECT_NE(panel.unavailable[3].find("violet.Wav"), std::string::npos);
 }
 
 TEST_F(NoiseEngineTest, StopSoundStopsAndRewindsEveryChannel) {
-    NoiseEngine engine(folder.str(), offline());
+    NoiseEngine engine(folder.str(), qf::test::offlineOutputs());
     ASSERT_TRUE(engine.Initialise(panel, messages, 1));
     auto& mixer = engine.soundDevice()->mixer();
     for (int row = 1; row <= 5; ++row) {

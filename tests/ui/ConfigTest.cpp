@@ -1,5 +1,6 @@
 #include "FakeAppFolder.h"
 #include "Form1.h"
+#include "TestDoubles.h"
 #include "sound/OfflineOutput.h"
 
 #include <QSignalSpy>
@@ -17,13 +18,9 @@
 namespace {
 
 using qf::Form1;
+using qf::test::NoOutput;
+using qf::test::RecordingMessages;
 namespace fs = std::filesystem;
-
-class RecordingMessages final : public qf::MessageBox {
-public:
-    void show(const std::string& text) override { shown.push_back(text); }
-    std::vector<std::string> shown;
-};
 
 // Answers the file dialog with whatever the test put in `answer`.
 class ScriptedDialog final : public qf::CommonDialog {
@@ -34,13 +31,6 @@ public:
     }
     std::string answer;
     int shows = 0;
-};
-
-class NoOutput final : public qf::sound::AudioOutput {
-public:
-    bool open(int, std::string&) override { return false; }
-    int sampleRate() const override { return 0; }
-    void start(qf::sound::Mixer&) override {}
 };
 
 std::string contents(const fs::path& file) {

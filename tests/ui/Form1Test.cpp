@@ -1,5 +1,6 @@
 #include "Form1.h"
 #include "FakeAppFolder.h"
+#include "TestDoubles.h"
 #include "sound/OfflineOutput.h"
 
 #include <QSignalSpy>
@@ -15,30 +16,11 @@ namespace {
 
 using qf::Form1;
 using qf::test::FakeAppFolder;
-
-class RecordingMessages final : public qf::MessageBox {
-public:
-    void show(const std::string& text) override { shown.push_back(text); }
-    std::vector<std::string> shown;
-};
-
-class NoOutput final : public qf::sound::AudioOutput {
-public:
-    bool open(int, std::string& reason) override {
-        reason = "unplugged";
-        return false;
-    }
-    int sampleRate() const override { return 0; }
-    void start(qf::sound::Mixer&) override {}
-};
-
-qf::sound::DirectSound::OutputFactory offline() {
-    return [] { return std::make_unique<qf::sound::OfflineOutput>(); };
-}
+using qf::test::RecordingMessages;
 
 class Form1Test : public ::testing::Test {
 protected:
-    void open(qf::sound::DirectSound::OutputFactory outputs = offline()) {
+    void open(qf::sound::DirectSound::OutputFactory outputs = qf::test::offlineOutputs()) {
         window = std::make_unique<Form1>(folder.str(), messages, std::move(outputs));
         window->load();
         ui = &window->controlsLayout();
@@ -206,7 +188,7 @@ TEST_F(Form1Test, MissingRecordingDisablesItsRowWithATooltipNamingIt) {
 }
 
 TEST_F(Form1Test, NoSoundDeviceGivesTheMessageAndHarmlessControls) {
-    open([] { return std::make_unique<NoOutput>(); });
+    open(qf::test::missingOutputs());
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0], "Error. Please check you have DirectX8 or later.");
     EXPECT_TRUE(window->isVisible());
