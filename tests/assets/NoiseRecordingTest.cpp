@@ -1,6 +1,6 @@
 #include "Recording.h"
 #include "SignalStats.h"
-#include "SpectrumAnalyser.h"
+#include "WelchAnalyser.h"
 
 #include <sndfile.h>
 
@@ -74,7 +74,7 @@ TEST_P(NoiseRecordingTest, PeaksStayBelowMinus1Dbfs) {
 
 TEST_P(NoiseRecordingTest, SpectralSlopeMatchesItsColour) {
     for (int channel = 0; channel < 2; ++channel) {
-        const SpectrumAnalyser analyser(recording().channel(channel));
+        const WelchAnalyser analyser(recording().channel(channel));
         const double slope = analyser.fittedSlopeDbPerOctave(22050.0, 50.0, 8000.0);
         RecordProperty("slope_" + channelName(channel), std::to_string(slope));
         EXPECT_NEAR(slope, GetParam().slopeDbPerOctave, 0.1) << channelName(channel);

@@ -1,4 +1,4 @@
-#include "SpectrumAnalyser.h"
+#include "WelchAnalyser.h"
 
 #include <gtest/gtest.h>
 
@@ -57,14 +57,14 @@ double meanSquare(const std::vector<float>& x) {
 
 } // namespace
 
-TEST(SpectrumAnalyserLevels, ToneBandHoldsHalfTheSquaredAmplitude) {
-    const SpectrumAnalyser analyser(sine(1 << 18, 1000.0, 0.5));
+TEST(WelchAnalyserLevels, ToneBandHoldsHalfTheSquaredAmplitude) {
+    const WelchAnalyser analyser(sine(1 << 18, 1000.0, 0.5));
     EXPECT_NEAR(analyser.bandPower(rate, 900.0, 1100.0), 0.125, 0.125 * 0.01);
     EXPECT_LT(analyser.bandPower(rate, 1500.0, 11025.0), 1e-8);
 }
 
-TEST(SpectrumAnalyserLevels, StrongestBinSitsAtTheToneFrequency) {
-    const SpectrumAnalyser analyser(sine(1 << 17, 3000.0, 0.25));
+TEST(WelchAnalyserLevels, StrongestBinSitsAtTheToneFrequency) {
+    const WelchAnalyser analyser(sine(1 << 17, 3000.0, 0.25));
     const std::vector<double>& power = analyser.binPowers();
     std::size_t strongest = 0;
     for (std::size_t k = 1; k < power.size(); ++k)
@@ -73,42 +73,42 @@ TEST(SpectrumAnalyserLevels, StrongestBinSitsAtTheToneFrequency) {
     EXPECT_NEAR(analyser.binFrequency(strongest, rate), 3000.0, rate / 8192.0);
 }
 
-TEST(SpectrumAnalyserLevels, AllBinsAddUpToTheMeanSquare) {
+TEST(WelchAnalyserLevels, AllBinsAddUpToTheMeanSquare) {
     const std::vector<float> noise = whiteNoise(1 << 19, 11);
-    const SpectrumAnalyser analyser(noise);
+    const WelchAnalyser analyser(noise);
     EXPECT_NEAR(analyser.bandPower(rate, 0.0, rate), meanSquare(noise), meanSquare(noise) * 0.02);
     EXPECT_EQ(analyser.segmentCount(), (noise.size() - 8192) / 4096 + 1);
 }
 
-TEST(SpectrumAnalyserSlope, WhiteNoiseIsFlat) {
-    const SpectrumAnalyser analyser(whiteNoise(30 * 22050, 21));
+TEST(WelchAnalyserSlope, WhiteNoiseIsFlat) {
+    const WelchAnalyser analyser(whiteNoise(30 * 22050, 21));
     EXPECT_NEAR(analyser.fittedSlopeDbPerOctave(rate, 50.0, 8000.0), 0.0, 0.1);
 }
 
-TEST(SpectrumAnalyserSlope, DifferencedNoiseRisesSixDecibelsPerOctave) {
-    const SpectrumAnalyser analyser(differentiated(whiteNoise(30 * 22050, 31)));
+TEST(WelchAnalyserSlope, DifferencedNoiseRisesSixDecibelsPerOctave) {
+    const WelchAnalyser analyser(differentiated(whiteNoise(30 * 22050, 31)));
     EXPECT_NEAR(analyser.fittedSlopeDbPerOctave(rate, 100.0, 2000.0), 6.02, 0.1);
 }
 
-TEST(SpectrumAnalyserSlope, SummedNoiseFallsSixDecibelsPerOctave) {
-    const SpectrumAnalyser analyser(integrated(whiteNoise(30 * 22050, 41)));
+TEST(WelchAnalyserSlope, SummedNoiseFallsSixDecibelsPerOctave) {
+    const WelchAnalyser analyser(integrated(whiteNoise(30 * 22050, 41)));
     EXPECT_NEAR(analyser.fittedSlopeDbPerOctave(rate, 100.0, 2000.0), -6.02, 0.1);
 }
 
-TEST(SpectrumAnalyserSlope, ResultDoesNotDependOnBandWidth) {
+TEST(WelchAnalyserSlope, ResultDoesNotDependOnBandWidth) {
     // Averaging (not summing) the bins is what keeps wider bands from reading louder.
-    const SpectrumAnalyser analyser(whiteNoise(30 * 22050, 51));
+    const WelchAnalyser analyser(whiteNoise(30 * 22050, 51));
     EXPECT_NEAR(analyser.fittedSlopeDbPerOctave(rate, 50.0, 8000.0, 1), 0.0, 0.1);
     EXPECT_NEAR(analyser.fittedSlopeDbPerOctave(rate, 50.0, 8000.0, 6), 0.0, 0.1);
 }
 
-TEST(SpectrumAnalyserInput, RejectsSignalsShorterThanOneSegment) {
-    EXPECT_THROW(SpectrumAnalyser(std::vector<float>(8191, 0.0f)), std::invalid_argument);
-    EXPECT_THROW(SpectrumAnalyser(std::vector<float>(100, 0.0f), 7), std::invalid_argument);
+TEST(WelchAnalyserInput, RejectsSignalsShorterThanOneSegment) {
+    EXPECT_THROW(WelchAnalyser(std::vector<float>(8191, 0.0f)), std::invalid_argument);
+    EXPECT_THROW(WelchAnalyser(std::vector<float>(100, 0.0f), 7), std::invalid_argument);
 }
 
-TEST(SpectrumAnalyserInput, RejectsBandsWithoutBins) {
-    const SpectrumAnalyser analyser(whiteNoise(8192, 61));
+TEST(WelchAnalyserInput, RejectsBandsWithoutBins) {
+    const WelchAnalyser analyser(whiteNoise(8192, 61));
     EXPECT_THROW(analyser.averageBinPower(rate, 100.0, 101.0), std::invalid_argument);
     EXPECT_THROW(analyser.fittedSlopeDbPerOctave(rate, 100.0, 100.5), std::invalid_argument);
 }

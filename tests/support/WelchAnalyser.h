@@ -7,9 +7,9 @@
 // Welch-averaged power spectrum of a mono signal: Hann-windowed segments overlapping by half.
 // Each bin is scaled so that all bins together add up to the signal's mean square, which lets
 // a test read a band's level straight off the sum of its bins.
-class SpectrumAnalyser {
+class WelchAnalyser {
 public:
-    explicit SpectrumAnalyser(std::span<const float> signal, std::size_t segmentLength = 8192);
+    explicit WelchAnalyser(std::span<const float> signal, std::size_t segmentLength = 8192);
 
     std::size_t segmentLength() const { return segmentLength_; }
     std::size_t segmentCount() const { return segmentCount_; }

@@ -1,4 +1,4 @@
-#include "SpectrumAnalyser.h"
+#include "WelchAnalyser.h"
 
 #include <fftw3.h>
 
@@ -25,7 +25,7 @@ std::vector<double> hannWindow(std::size_t length) {
 
 } // namespace
 
-SpectrumAnalyser::SpectrumAnalyser(std::span<const float> signal, std::size_t segmentLength)
+WelchAnalyser::WelchAnalyser(std::span<const float> signal, std::size_t segmentLength)
     : segmentLength_(segmentLength), power_(segmentLength / 2 + 1, 0.0) {
     if (segmentLength_ < 4 || segmentLength_ % 2 != 0)
         throw std::invalid_argument("segment length must be even and at least 4");
@@ -66,12 +66,11 @@ SpectrumAnalyser::SpectrumAnalyser(std::span<const float> signal, std::size_t se
         power_[k] *= (k == 0 || k == bins - 1) ? scale : 2.0 * scale;
 }
 
-double SpectrumAnalyser::binFrequency(std::size_t bin, double sampleRate) const {
+double WelchAnalyser::binFrequency(std::size_t bin, double sampleRate) const {
     return static_cast<double>(bin) * sampleRate / static_cast<double>(segmentLength_);
 }
 
-SpectrumAnalyser::BandSum SpectrumAnalyser::sumBand(double sampleRate, double fLow,
-                                                    double fHigh) const {
+WelchAnalyser::BandSum WelchAnalyser::sumBand(double sampleRate, double fLow, double fHigh) const {
     BandSum band;
     for (std::size_t k = 0; k < power_.size(); ++k) {
         const double f = binFrequency(k, sampleRate);
@@ -83,19 +82,19 @@ SpectrumAnalyser::BandSum SpectrumAnalyser::sumBand(double sampleRate, double fL
     return band;
 }
 
-double SpectrumAnalyser::bandPower(double sampleRate, double fLow, double fHigh) const {
+double WelchAnalyser::bandPower(double sampleRate, double fLow, double fHigh) const {
     return sumBand(sampleRate, fLow, fHigh).sum;
 }
 
-double SpectrumAnalyser::averageBinPower(double sampleRate, double fLow, double fHigh) const {
+double WelchAnalyser::averageBinPower(double sampleRate, double fLow, double fHigh) const {
     const BandSum band = sumBand(sampleRate, fLow, fHigh);
     if (band.bins == 0)
         throw std::invalid_argument("no bin lies in the band");
     return band.sum / static_cast<double>(band.bins);
 }
 
-double SpectrumAnalyser::fittedSlopeDbPerOctave(double sampleRate, double fLow, double fHigh,
-                                                int bandsPerOctave) const {
+double WelchAnalyser::fittedSlopeDbPerOctave(double sampleRate, double fLow, double fHigh,
+                                             int bandsPerOctave) const {
     if (!(fLow > 0.0 && fHigh > fLow) || bandsPerOctave < 1)
         throw std::invalid_argument("need 0 < fLow < fHigh and at least one band per octave");
 
