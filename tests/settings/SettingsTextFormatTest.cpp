@@ -1,3 +1,4 @@
+#include "ExampleMix.h"
 #include "settings/SettingsText.h"
 
 #include <gtest/gtest.h>
@@ -7,23 +8,7 @@
 using qf::settings::MixerSettings;
 using qf::settings::SettingsText;
 
-namespace {
-
-// Rows 1 and 4 on; row 1 at -1200, row 3 at -250, row 4 at -3000; row 1 at 22050 Hz and row 4
-// at 8000 Hz.
-MixerSettings exampleMix() {
-    MixerSettings mix = MixerSettings::defaults();
-    mix.setCheck(1, 1);
-    mix.setCheck(4, 1);
-    mix.setVolume(1, -1200);
-    mix.setVolume(3, -250);
-    mix.setVolume(4, -3000);
-    mix.setFrequency(1, 22050);
-    mix.setFrequency(4, 8000);
-    return mix;
-}
-
-} // namespace
+using qf::settings::test::exampleMix;
 
 TEST(SettingsTextFormat, ExampleMixIsFiftySixCharactersAndCrLf) {
     const std::string text = SettingsText::format(exampleMix());

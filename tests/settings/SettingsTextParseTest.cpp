@@ -1,3 +1,4 @@
+#include "ExampleMix.h"
 #include "settings/SettingsText.h"
 
 #include <gtest/gtest.h>
@@ -11,17 +12,7 @@ namespace {
 
 const std::string kExample = "1,0,0,1,0,-1200,0,-250,-3000,0,22050,1000,1000,8000,1000";
 
-MixerSettings exampleMix() {
-    MixerSettings mix = MixerSettings::defaults();
-    mix.setCheck(1, 1);
-    mix.setCheck(4, 1);
-    mix.setVolume(1, -1200);
-    mix.setVolume(3, -250);
-    mix.setVolume(4, -3000);
-    mix.setFrequency(1, 22050);
-    mix.setFrequency(4, 8000);
-    return mix;
-}
+using qf::settings::test::exampleMix;
 
 // The example with each comma replaced by the given line end.
 std::string onSeparateLines(const std::string& lineEnd) {
