@@ -116,6 +116,8 @@ void SdlAudioOutput::watch() {
             wait = std::min<std::chrono::milliseconds>(wait * 2, kLongestRetry);
         }
     }
+    // SDL keeps per-thread data (its error text) that it frees only for threads it started.
+    SDL_TLSCleanup();
 }
 
 } // namespace qf::sound
