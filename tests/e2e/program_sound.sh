@@ -54,7 +54,9 @@ level "$QF_SESSION_DIR/pink.raw" --min-active 2.5 --min-db -30 --max-db -10 ||
 "$QF_PYTHON" "$QF_E2E_DIR/noise_slope.py" "$QF_SESSION_DIR/pink.raw" --expect -3.01 \
     --tolerance 0.5 || fail "what played is not pink noise"
 
-qf_restart_pulse || fail "could not restart the sound server"
+# Away for a second, so the program's first attempts to reopen the device fail and it has to
+# keep trying.
+qf_restart_pulse 1 || fail "could not restart the sound server"
 sleep 4
 qf_alive "$pid" || fail "the program died when the sound server went away"
 listen "$QF_SESSION_DIR/after-restart.raw" 2

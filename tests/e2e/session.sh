@@ -165,9 +165,12 @@ CONF
 }
 
 # Stops the sound server and starts a new one on the same socket, as when the desktop's sound
-# service restarts under running programs.
+# service restarts under running programs. The optional argument is how many seconds the server
+# stays away in between.
 qf_restart_pulse() {
+    local away=${1:-0}
     qf_end_pid "$QF_PULSE_PID" 5
+    sleep "$away"
     qf_start_pulse || return 1
     # The watcher only knows the first server; this one is ended with the spawned programs.
     echo "$QF_PULSE_PID" >>"$QF_SESSION_DIR/spawned.pids"
