@@ -1,8 +1,8 @@
 // Cost of the audio callback: the five noise channels, looping 22050 Hz recordings read at
 // uneven rates, mixed into 48 kHz stereo in device-sized blocks.
 
-#include "sound/Mixer.h"
-#include "sound/Recording.h"
+#include "Mixer.h"
+#include "Recording.h"
 
 #include <benchmark/benchmark.h>
 

@@ -10,10 +10,6 @@ struct ChannelRow {
     const char* caption;
     const char* recordingFile;
     const char* pictureFile;
-    const char* checkBox;
-    const char* volumeSlider;
-    const char* frequencySlider;
-    const char* readoutLabel;
 };
 
 class ChannelTable {

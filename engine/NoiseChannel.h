@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sound/SoundBuffer.h"
+#include "SoundBuffer.h"
 
 #include <memory>
 #include <string>

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "ChannelTable.h"
+#include "DirectSound.h"
 #include "MessageBox.h"
 #include "MixerPanel.h"
 #include "NoiseChannel.h"
-#include "sound/DirectSound.h"
 
 #include <array>
 #include <functional>

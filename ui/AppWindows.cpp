@@ -18,8 +18,8 @@ AppWindows::~AppWindows() {
 }
 
 void AppWindows::start() {
-    splash_ = new Form6(appFolder_);
-    connect(splash_, &Form6::timerFired, this, [this] {
+    splash_ = new SplashWindow(appFolder_);
+    connect(splash_, &SplashWindow::timerFired, this, [this] {
         showMain();
         if (splash_) {
             splash_->close();
@@ -35,12 +35,12 @@ void AppWindows::showMain() {
         main_->activateWindow();
         return;
     }
-    main_ = new Form1(appFolder_, messages_, outputs_);
+    main_ = new MainWindow(appFolder_, messages_, outputs_);
     main_->setAttribute(Qt::WA_DeleteOnClose);
     messages_.setParent(main_);
-    connect(main_, &Form1::aboutRequested, this, &AppWindows::showAbout);
-    connect(main_, &Form1::contactRequested, this, &AppWindows::showContact);
-    connect(main_, &Form1::helpRequested, this, &AppWindows::openHelp);
+    connect(main_, &MainWindow::aboutRequested, this, &AppWindows::showAbout);
+    connect(main_, &MainWindow::contactRequested, this, &AppWindows::showContact);
+    connect(main_, &MainWindow::helpRequested, this, &AppWindows::openHelp);
     main_->load();
 }
 

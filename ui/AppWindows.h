@@ -1,11 +1,11 @@
 #pragma once
 
-#include "Form1.h"
-#include "Form2.h"
-#include "Form4.h"
-#include "Form6.h"
+#include "AboutWindow.h"
+#include "ContactWindow.h"
+#include "MainWindow.h"
 #include "QtMessageBox.h"
 #include "QtShell.h"
+#include "SplashWindow.h"
 
 #include <QObject>
 #include <QPointer>
@@ -34,10 +34,10 @@ public:
     // Asks every open window to close, each by its normal path (the platform's shutdown).
     void closeAll();
 
-    Form6* splash() const { return splash_; }
-    Form1* main() const { return main_; }
-    Form2* about() const { return about_; }
-    Form4* contact() const { return contact_; }
+    SplashWindow* splash() const { return splash_; }
+    MainWindow* main() const { return main_; }
+    AboutWindow* about() const { return about_; }
+    ContactWindow* contact() const { return contact_; }
 
 private:
     template <typename Window> void bringUp(QPointer<Window>& window);
@@ -47,10 +47,10 @@ private:
     QtShell ownShell_;
     Shell& shell_;
     QtMessageBox messages_;
-    QPointer<Form6> splash_;
-    QPointer<Form1> main_;
-    QPointer<Form2> about_;
-    QPointer<Form4> contact_;
+    QPointer<SplashWindow> splash_;
+    QPointer<MainWindow> main_;
+    QPointer<AboutWindow> about_;
+    QPointer<ContactWindow> contact_;
 };
 
 } // namespace qf

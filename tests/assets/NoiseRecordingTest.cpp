@@ -1,5 +1,5 @@
-#include "Recording.h"
 #include "SignalStats.h"
+#include "SoundFile.h"
 #include "WelchAnalyser.h"
 
 #include <sndfile.h>
@@ -33,12 +33,12 @@ void PrintTo(const NoiseFile& noise, std::ostream* out) {
 class NoiseRecordingTest : public ::testing::TestWithParam<NoiseFile> {
 protected:
     // Each file is read once and shared by all the checks on it.
-    const Recording& recording() const {
-        static std::map<std::string, Recording> cache;
+    const SoundFile& recording() const {
+        static std::map<std::string, SoundFile> cache;
         const std::string file = GetParam().file;
         auto it = cache.find(file);
         if (it == cache.end())
-            it = cache.emplace(file, Recording(std::string(QF_APP_DIR) + "/" + file)).first;
+            it = cache.emplace(file, SoundFile(std::string(QF_APP_DIR) + "/" + file)).first;
         return it->second;
     }
 };
@@ -50,7 +50,7 @@ std::string channelName(int channel) {
 } // namespace
 
 TEST_P(NoiseRecordingTest, Is22050HzStereo16BitPcmWav) {
-    const Recording& r = recording();
+    const SoundFile& r = recording();
     EXPECT_EQ(r.sampleRate(), 22050);
     EXPECT_EQ(r.channels(), 2);
     EXPECT_EQ(r.format(), SF_FORMAT_WAV | SF_FORMAT_PCM_16);

@@ -2,7 +2,7 @@
 #include "FakeAppFolder.h"
 #include "FakePanel.h"
 #include "NoiseEngine.h"
-#include "sound/OfflineOutput.h"
+#include "OfflineOutput.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 #include "FakeAppFolder.h"
 #include "FakePanel.h"
 #include "MixerControls.h"
+#include "OfflineOutput.h"
 #include "TestDoubles.h"
-#include "sound/OfflineOutput.h"
 
 #include <gtest/gtest.h>
 

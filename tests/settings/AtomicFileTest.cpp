@@ -1,4 +1,4 @@
-#include "settings/AtomicFile.h"
+#include "AtomicFile.h"
 #include "TempFolder.h"
 
 #include <gtest/gtest.h>

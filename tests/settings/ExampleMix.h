@@ -1,6 +1,6 @@
 #pragma once
 
-#include "settings/MixerSettings.h"
+#include "MixerSettings.h"
 
 namespace qf::settings::test {
 

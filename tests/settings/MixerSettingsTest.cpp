@@ -1,4 +1,4 @@
-#include "settings/MixerSettings.h"
+#include "MixerSettings.h"
 
 #include <gtest/gtest.h>
 

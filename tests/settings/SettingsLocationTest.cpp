@@ -1,4 +1,4 @@
-#include "settings/SettingsLocation.h"
+#include "SettingsLocation.h"
 #include "TempFolder.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "settings/SettingsText.h"
+#include "SettingsText.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 #include "ExampleMix.h"
-#include "settings/SettingsText.h"
+#include "SettingsText.h"
 
 #include <gtest/gtest.h>
 

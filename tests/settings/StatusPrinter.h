@@ -1,6 +1,6 @@
 #pragma once
 
-#include "settings/SettingsFile.h"
+#include "SettingsFile.h"
 
 #include <ostream>
 

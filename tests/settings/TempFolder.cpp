@@ -1,6 +1,6 @@
 #include "TempFolder.h"
 
-#include "settings/AtomicFile.h"
+#include "AtomicFile.h"
 
 #include <cstdlib>
 #include <fstream>

@@ -2,7 +2,7 @@
 
 #include "SoundTestKit.h"
 
-#include "sound/Mixer.h"
+#include "Mixer.h"
 
 #include <gtest/gtest.h>
 

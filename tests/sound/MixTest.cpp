@@ -2,7 +2,7 @@
 
 #include "SoundTestKit.h"
 
-#include "sound/SoftLimiter.h"
+#include "SoftLimiter.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 
 #include "SoundTestKit.h"
 
-#include "sound/SdlAudioOutput.h"
+#include "SdlAudioOutput.h"
 
 #include <gtest/gtest.h>
 

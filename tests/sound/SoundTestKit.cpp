@@ -1,6 +1,6 @@
 #include "SoundTestKit.h"
 
-#include "sound/OfflineOutput.h"
+#include "OfflineOutput.h"
 
 #include <sndfile.h>
 

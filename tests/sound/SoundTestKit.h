@@ -1,10 +1,10 @@
 #pragma once
 
-#include "sound/AudioOutput.h"
-#include "sound/DirectSound.h"
-#include "sound/SoundBuffer.h"
-#include "sound/SoundDevice.h"
-#include "sound/SoundTypes.h"
+#include "AudioOutput.h"
+#include "DirectSound.h"
+#include "SoundBuffer.h"
+#include "SoundDevice.h"
+#include "SoundTypes.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
 #include "AppWindows.h"
 #include "FakeAppFolder.h"
+#include "OfflineOutput.h"
 #include "Shell.h"
-#include "sound/OfflineOutput.h"
 
 #include <QApplication>
 #include <QSignalSpy>
@@ -69,13 +69,13 @@ TEST_F(AppWindowsTest, SplashComesFirstAndLeavesOnlyOnceTheMainWindowHasStarted)
     ASSERT_TRUE(windows.splash());
     EXPECT_TRUE(windows.splash()->isVisible());
     EXPECT_FALSE(windows.main());
-    EXPECT_EQ(windows.splash()->Timer1().interval(), 2000);
+    EXPECT_EQ(windows.splash()->cueTimer().interval(), 2000);
 
     emit windows.splash()->timerFired();
     EXPECT_TRUE(splashUpDuringStart);
     EXPECT_TRUE(mainUpDuringStart) << "the main window shows itself before the sound starts";
     ASSERT_TRUE(windows.main());
-    EXPECT_TRUE(windows.main()->timer1Enabled()) << "start-up ends with PlaySound";
+    EXPECT_TRUE(windows.main()->playTimerEnabled()) << "start-up ends with PlaySound";
     flushDeletions();
     EXPECT_FALSE(windows.splash());
     EXPECT_TRUE(windows.main()->isVisible());
@@ -83,16 +83,16 @@ TEST_F(AppWindowsTest, SplashComesFirstAndLeavesOnlyOnceTheMainWindowHasStarted)
 
 TEST_F(AppWindowsTest, EachWindowExistsOnceAndIsMadeAfreshAfterClosing) {
     startAndFireSplash();
-    qf::Form1* const main = windows.main();
+    qf::MainWindow* const main = windows.main();
     windows.showMain();
     EXPECT_EQ(windows.main(), main);
 
     windows.showAbout();
-    qf::Form2* const about = windows.about();
+    qf::AboutWindow* const about = windows.about();
     windows.showAbout();
     EXPECT_EQ(windows.about(), about);
     windows.showContact();
-    qf::Form4* const contact = windows.contact();
+    qf::ContactWindow* const contact = windows.contact();
     windows.showContact();
     EXPECT_EQ(windows.contact(), contact);
     EXPECT_TRUE(about->isVisible());
@@ -108,16 +108,16 @@ TEST_F(AppWindowsTest, EachWindowExistsOnceAndIsMadeAfreshAfterClosing) {
 
 TEST_F(AppWindowsTest, MenuItemsOfTheMainWindowOpenTheirWindows) {
     startAndFireSplash();
-    windows.main()->menu().about->trigger();
-    windows.main()->menu().jhg->trigger();
+    windows.main()->menu().aboutAction->trigger();
+    windows.main()->menu().contactAction->trigger();
     EXPECT_TRUE(windows.about() && windows.about()->isVisible());
     EXPECT_TRUE(windows.contact() && windows.contact()->isVisible());
 }
 
 TEST_F(AppWindowsTest, HelpAsksTheDesktopEveryTimeWithTheMainWindowAsOwner) {
     startAndFireSplash();
-    windows.main()->menu().help2->trigger();
-    windows.main()->menu().help2->trigger();
+    windows.main()->menu().helpAction->trigger();
+    windows.main()->menu().helpAction->trigger();
     ASSERT_EQ(shell.opened.size(), 2u);
     EXPECT_EQ(shell.opened[0], (folder.path() / "help.htm").string());
     EXPECT_EQ(shell.owners[0], static_cast<std::uintptr_t>(windows.main()->winId()));

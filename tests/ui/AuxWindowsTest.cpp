@@ -1,7 +1,7 @@
-#include "Form2.h"
-#include "Form4.h"
-#include "Form6.h"
+#include "AboutWindow.h"
+#include "ContactWindow.h"
 #include "QtShell.h"
+#include "SplashWindow.h"
 
 #include <QApplication>
 #include <QFontInfo>
@@ -21,9 +21,9 @@
 
 namespace {
 
-using qf::Form2;
-using qf::Form4;
-using qf::Form6;
+using qf::AboutWindow;
+using qf::ContactWindow;
+using qf::SplashWindow;
 using qf::ToolWindow;
 
 const QColor kDarkBlue(0, 0, 64);
@@ -107,9 +107,9 @@ struct WindowCase {
 };
 
 const WindowCase kWindows[] = {
-    {"Quietfield", {304, 211}, [](const std::string& f) { return new Form6(f); }},
-    {"Quietfield v2.0", {305, 267}, [](const std::string& f) { return new Form2(f); }},
-    {"Contact Us", {312, 76}, [](const std::string& f) { return new Form4(f); }},
+    {"Quietfield", {304, 211}, [](const std::string& f) { return new SplashWindow(f); }},
+    {"Quietfield v2.0", {305, 267}, [](const std::string& f) { return new AboutWindow(f); }},
+    {"Contact Us", {312, 76}, [](const std::string& f) { return new ContactWindow(f); }},
 };
 
 TEST(ToolWindowTest, SmallFixedToolWindowsWithACloseBoxOnly) {
@@ -147,7 +147,7 @@ TEST(ToolWindowTest, SmallFixedToolWindowsWithACloseBoxOnly) {
 
 TEST(ToolWindowTest, CentredWhenFirstShownThenLeftWhereItIs) {
     PictureFolder folder;
-    QPointer<ToolWindow> window = new Form2(folder.str());
+    QPointer<ToolWindow> window = new AboutWindow(folder.str());
     window->show();
     const QPoint screenCentre = window->screen()->availableGeometry().center();
     EXPECT_LE((window->frameGeometry().center() - screenCentre).manhattanLength(), 1);
@@ -188,14 +188,14 @@ void expectLogoAndTitle(Window& window, const PictureFolder& folder, int titleTo
         EXPECT_EQ(image.pixel(at), background.pixel(at)) << at.x() << "," << at.y();
     }
 
-    EXPECT_EQ(window.Picture1()->geometry(), QRect(8, 8, 289, 165));
-    const QPoint box = window.Picture1()->pos();
+    EXPECT_EQ(window.logoBox()->geometry(), QRect(8, 8, 289, 165));
+    const QPoint box = window.logoBox()->pos();
     EXPECT_EQ(image.pixel(box + QPoint(5, 5)), logo.pixel(5, 5));
     EXPECT_EQ(image.pixel(box + QPoint(100, 100)), logo.pixel(100, 100));
     EXPECT_EQ(image.pixelColor(box + QPoint(288, 5)), kDarkBlue) << "right of the logo";
     EXPECT_EQ(image.pixelColor(box + QPoint(5, 160)), kDarkBlue) << "below the logo";
 
-    QLabel* title = window.Label1();
+    QLabel* title = window.titleLabel();
     EXPECT_EQ(title->text(), QStringLiteral("Quietfield"));
     EXPECT_EQ(title->geometry(), QRect(8, titleTop, 169, 25));
     const QFontInfo face(title->font());
@@ -206,44 +206,45 @@ void expectLogoAndTitle(Window& window, const PictureFolder& folder, int titleTo
     const QPoint past(title->geometry().right() - 2, titleTop + 3);
     EXPECT_EQ(image.pixel(past), background.pixel(past));
 
-    EXPECT_EQ(window.Label2()->text(), QStringLiteral("Copyright © 2026 Quietfield Sound Works"));
-    EXPECT_EQ(window.Label2()->geometry(), QRect(8, titleTop + 16, 257, 33));
-    EXPECT_TRUE(
-        anyPixel(image, window.Label2()->geometry().intersected(image.rect()), nearlyWhite));
+    EXPECT_EQ(window.ownershipLabel()->text(),
+              QStringLiteral("Copyright © 2026 Quietfield Sound Works"));
+    EXPECT_EQ(window.ownershipLabel()->geometry(), QRect(8, titleTop + 16, 257, 33));
+    EXPECT_TRUE(anyPixel(image, window.ownershipLabel()->geometry().intersected(image.rect()),
+                         nearlyWhite));
 }
 
 TEST(SplashTest, LogoOnDarkBlueAndTheNameInWhite) {
     PictureFolder folder;
-    Form6 splash(folder.str());
+    SplashWindow splash(folder.str());
     expectLogoAndTitle(splash, folder, 176);
 }
 
 TEST(AboutTest, LogoNameNoticeAddressAndCredit) {
     PictureFolder folder;
-    Form2 about(folder.str());
+    AboutWindow about(folder.str());
     expectLogoAndTitle(about, folder, 184);
 
     const QImage image = shot(about);
     const QImage background = folder.image("background.jpg");
-    EXPECT_EQ(about.Label4()->text(), QStringLiteral("www.quietfield.example"));
-    EXPECT_EQ(about.Label4()->geometry(), QRect(8, 216, 233, 17));
-    EXPECT_EQ(about.Label4()->textFormat(), Qt::PlainText) << "an address, not a link";
-    EXPECT_EQ(about.Label3()->text(),
+    EXPECT_EQ(about.webAddressLabel()->text(), QStringLiteral("www.quietfield.example"));
+    EXPECT_EQ(about.webAddressLabel()->geometry(), QRect(8, 216, 233, 17));
+    EXPECT_EQ(about.webAddressLabel()->textFormat(), Qt::PlainText) << "an address, not a link";
+    EXPECT_EQ(about.designerLabel()->text(),
               QStringLiteral("Designed by Mara Lindqvist for Quietfield Sound Works"));
-    EXPECT_EQ(about.Label3()->geometry(), QRect(8, 232, 265, 33));
-    // Label4 lies over the second line of Label2's box; beyond its short text the background
+    EXPECT_EQ(about.designerLabel()->geometry(), QRect(8, 232, 265, 33));
+    // panningLabel lies over the second line of Label2's box; beyond its short text the background
     // still shows through both.
-    const QPoint overlap(about.Label4()->geometry().right() - 2, 222);
+    const QPoint overlap(about.webAddressLabel()->geometry().right() - 2, 222);
     EXPECT_EQ(image.pixel(overlap), background.pixel(overlap));
-    EXPECT_TRUE(anyPixel(image, about.Label3()->geometry(), nearlyWhite));
+    EXPECT_TRUE(anyPixel(image, about.designerLabel()->geometry(), nearlyWhite));
 }
 
 TEST(ContactTest, YellowBoxedNoticesOnThePlainWindowColour) {
     PictureFolder folder;
-    QPointer<Form4> contact = new Form4(folder.str());
+    QPointer<ContactWindow> contact = new ContactWindow(folder.str());
     const QImage image = shot(*contact);
-    QLabel* notice = contact->Label1();
-    QLabel* address = contact->Label2();
+    QLabel* notice = contact->noticeLabel();
+    QLabel* address = contact->emailLabel();
     EXPECT_EQ(notice->text(), QStringLiteral("If you have a problem, query or a suggestion about "
                                              "this product, please contact us at the address "
                                              "below."));
@@ -275,17 +276,17 @@ TEST(ContactTest, YellowBoxedNoticesOnThePlainWindowColour) {
 // One wait covers both: a splash left alone fires once, a splash closed early never does.
 TEST(SplashTest, TimerFiresOnceUnlessTheSplashIsClosedFirst) {
     PictureFolder folder;
-    QPointer<Form6> left = new Form6(folder.str());
-    QPointer<Form6> closed = new Form6(folder.str());
-    QSignalSpy leftFired(left.data(), &Form6::timerFired);
-    QSignalSpy closedFired(closed.data(), &Form6::timerFired);
-    EXPECT_EQ(left->Timer1().interval(), 2000);
-    EXPECT_TRUE(left->Timer1().isActive());
+    QPointer<SplashWindow> left = new SplashWindow(folder.str());
+    QPointer<SplashWindow> closed = new SplashWindow(folder.str());
+    QSignalSpy leftFired(left.data(), &SplashWindow::timerFired);
+    QSignalSpy closedFired(closed.data(), &SplashWindow::timerFired);
+    EXPECT_EQ(left->cueTimer().interval(), 2000);
+    EXPECT_TRUE(left->cueTimer().isActive());
     left->show();
     closed->show();
 
     closed->close();
-    EXPECT_FALSE(closed->Timer1().isActive());
+    EXPECT_FALSE(closed->cueTimer().isActive());
     flushDeletions();
     EXPECT_TRUE(closed.isNull());
 
@@ -293,7 +294,7 @@ TEST(SplashTest, TimerFiresOnceUnlessTheSplashIsClosedFirst) {
     EXPECT_EQ(leftFired.count(), 0);
     QTest::qWait(300);
     EXPECT_EQ(leftFired.count(), 1);
-    EXPECT_FALSE(left->Timer1().isActive()) << "no second tick may follow";
+    EXPECT_FALSE(left->cueTimer().isActive()) << "no second tick may follow";
     EXPECT_EQ(closedFired.count(), 0);
     delete left;
 }
@@ -303,7 +304,7 @@ TEST(SplashTest, TimerFiresOnceUnlessTheSplashIsClosedFirst) {
 TEST(ToolWindowTest, KeepsTheProgramRunningUntilItIsClosed) {
     PictureFolder folder;
     QWidget mainWindow;
-    QPointer<Form2> about = new Form2(folder.str());
+    QPointer<AboutWindow> about = new AboutWindow(folder.str());
     mainWindow.show();
     about->show();
     QGuiApplication::setQuitOnLastWindowClosed(false);

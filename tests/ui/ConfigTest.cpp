@@ -1,7 +1,7 @@
 #include "FakeAppFolder.h"
-#include "Form1.h"
+#include "MainWindow.h"
+#include "OfflineOutput.h"
 #include "TestDoubles.h"
-#include "sound/OfflineOutput.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -17,7 +17,7 @@
 
 namespace {
 
-using qf::Form1;
+using qf::MainWindow;
 using qf::test::NoOutput;
 using qf::test::RecordingMessages;
 namespace fs = std::filesystem;
@@ -47,7 +47,7 @@ void put(const fs::path& file, const std::string& text) {
 class ConfigTest : public ::testing::Test {
 protected:
     void open(const std::function<void()>& beforeLoad = {}) {
-        window = std::make_unique<Form1>(
+        window = std::make_unique<MainWindow>(
             folder.str(), messages,
             [this]() -> std::unique_ptr<qf::sound::AudioOutput> {
                 if (devicesLeft-- > 0) {
@@ -84,8 +84,8 @@ protected:
     RecordingMessages messages;
     ScriptedDialog dialog;
     int devicesLeft = 100;
-    std::unique_ptr<Form1> window;
-    qf::Form1Layout* ui = nullptr;
+    std::unique_ptr<MainWindow> window;
+    qf::MainWindowLayout* ui = nullptr;
 };
 
 TEST_F(ConfigTest, FirstRunWritesTheControlsInitialValuesOnClose) {
@@ -151,7 +151,7 @@ TEST_F(ConfigTest, SaveThenLoadTheSameFileChangesAndRestartsNothing) {
     const fs::path file = folder.path() / "mine";
     dialog.answer = file.string();
 
-    window->menu().save->trigger();
+    window->menu().saveConfigAction->trigger();
     EXPECT_EQ(contents(file), "0,0,1,0,0,0,0,-700,0,0,1000,1000,9000,1000,1000\r\n")
         << "saved under exactly the name typed, with no extension added";
 
@@ -163,7 +163,7 @@ TEST_F(ConfigTest, SaveThenLoadTheSameFileChangesAndRestartsNothing) {
         spies.push_back(
             std::make_unique<QSignalSpy>(ui->frequencySliders[i], &QScrollBar::valueChanged));
     }
-    window->menu().load->trigger();
+    window->menu().loadConfigAction->trigger();
     for (const auto& spy : spies) {
         EXPECT_EQ(spy->count(), 0);
     }
@@ -182,7 +182,7 @@ TEST_F(ConfigTest, LoadStartsStopsAndKeepsRowsAsTheFileSays) {
     const fs::path file = folder.path() / "evening.qfc";
     put(file, "1,0,1,0,0,0,0,0,0,0,1000,1000,1000,1000,1000\r\n");
     dialog.answer = file.string();
-    window->menu().load->trigger();
+    window->menu().loadConfigAction->trigger();
     EXPECT_TRUE(channel(1).isPlaying());
     EXPECT_FALSE(channel(2).isPlaying());
     EXPECT_TRUE(channel(3).isPlaying());
@@ -198,11 +198,11 @@ TEST_F(ConfigTest, LoadingWhileMutedKeepsTheVolumesSavedByMute) {
     const fs::path file = folder.path() / "loud.qfc";
     put(file, "0,0,0,0,0,-100,-100,-100,-100,-100,1000,1000,1000,1000,1000\r\n");
     dialog.answer = file.string();
-    ui->HScroll1->setValue(2000);
-    window->menu().load->trigger();
+    ui->panSlider->setValue(2000);
+    window->menu().loadConfigAction->trigger();
     EXPECT_EQ(window->mixer().muteState(), 1);
     EXPECT_EQ(channel(2).volume(), -100);
-    EXPECT_EQ(ui->HScroll1->value(), 2000) << "pan is not part of a mix";
+    EXPECT_EQ(ui->panSlider->value(), 2000) << "pan is not part of a mix";
     window->mixer().mute();
     EXPECT_EQ(window->volumeValue(1), -400);
     EXPECT_EQ(window->volumeValue(2), 0);
@@ -216,7 +216,7 @@ TEST_F(ConfigTest, BrokenConfigurationIsNamedAndChangesNothing) {
     const fs::path file = folder.path() / "broken.qfc";
     put(file, "1,1,1,1,1,0,0,0,0,0,1000,1000,1000,1000,99999\r\n");
     dialog.answer = file.string();
-    window->menu().load->trigger();
+    window->menu().loadConfigAction->trigger();
     ASSERT_EQ(messages.shown.size(), 2u);
     EXPECT_EQ(messages.shown[0], file.string());
     EXPECT_NE(messages.shown[1].find(file.string()), std::string::npos) << messages.shown[1];
@@ -228,8 +228,8 @@ TEST_F(ConfigTest, BrokenConfigurationIsNamedAndChangesNothing) {
 TEST_F(ConfigTest, CancellingShowsAnEmptyBoxAndNothingElse) {
     open();
     dialog.answer.clear();
-    window->menu().load->trigger();
-    window->menu().save->trigger();
+    window->menu().loadConfigAction->trigger();
+    window->menu().saveConfigAction->trigger();
     EXPECT_EQ(messages.shown, (std::vector<std::string>{"", ""}));
     EXPECT_EQ(window->engine().soundDevice(), window->engine().channelDevice());
 }
@@ -240,7 +240,7 @@ TEST_F(ConfigTest, NoNewDeviceAbandonsTheLoad) {
     const fs::path file = folder.path() / "x.qfc";
     put(file, "1,1,1,1,1,0,0,0,0,0,1000,1000,1000,1000,1000\r\n");
     dialog.answer = file.string();
-    window->menu().load->trigger();
+    window->menu().loadConfigAction->trigger();
     ASSERT_EQ(messages.shown.size(), 2u);
     EXPECT_EQ(messages.shown[1], "Unable to Continue, Error creating Directsound object.");
     EXPECT_EQ(window->checkState(1), 0);
@@ -253,7 +253,7 @@ TEST_F(ConfigTest, SaveThatCannotWriteSaysWhyAndChangesNothing) {
     const fs::path file = folder.path() / "plain-file" / "mix.qfc";
     dialog.answer = file.string();
     const auto before = values();
-    window->menu().save->trigger();
+    window->menu().saveConfigAction->trigger();
     ASSERT_EQ(messages.shown.size(), 2u);
     EXPECT_NE(messages.shown[1].find("not saved"), std::string::npos) << messages.shown[1];
     EXPECT_EQ(values(), before);
@@ -264,7 +264,7 @@ TEST_F(ConfigTest, SettingsFileLoadsLikeAnyConfiguration) {
     open();
     put(settingsFile(), "0,0,0,0,1,0,0,0,0,-5,1000,1000,1000,1000,1500\r\n");
     dialog.answer = settingsFile().string();
-    window->menu().load->trigger();
+    window->menu().loadConfigAction->trigger();
     EXPECT_TRUE(channel(5).isPlaying());
     EXPECT_EQ(channel(5).GetFrequency(), 1500);
 }

@@ -1,7 +1,7 @@
-#include "Form1.h"
+#include "MainWindow.h"
 #include "FakeAppFolder.h"
+#include "OfflineOutput.h"
 #include "TestDoubles.h"
-#include "sound/OfflineOutput.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -14,14 +14,14 @@
 
 namespace {
 
-using qf::Form1;
+using qf::MainWindow;
 using qf::test::FakeAppFolder;
 using qf::test::RecordingMessages;
 
-class Form1Test : public ::testing::Test {
+class MainWindowTest : public ::testing::Test {
 protected:
     void open(qf::sound::DirectSound::OutputFactory outputs = qf::test::offlineOutputs()) {
-        window = std::make_unique<Form1>(folder.str(), messages, std::move(outputs));
+        window = std::make_unique<MainWindow>(folder.str(), messages, std::move(outputs));
         window->load();
         ui = &window->controlsLayout();
     }
@@ -38,11 +38,11 @@ protected:
 
     FakeAppFolder folder;
     RecordingMessages messages;
-    std::unique_ptr<Form1> window;
-    qf::Form1Layout* ui = nullptr;
+    std::unique_ptr<MainWindow> window;
+    qf::MainWindowLayout* ui = nullptr;
 };
 
-TEST_F(Form1Test, RowsCarryTheirCaptionsAndControlNames) {
+TEST_F(MainWindowTest, RowsCarryTheirCaptionsAndControlNames) {
     open();
     const char* captions[] = {"Brown Noise", "Pink Noise", "Blue Noise", "Violet Noise",
                               "White Noise"};
@@ -55,18 +55,18 @@ TEST_F(Form1Test, RowsCarryTheirCaptionsAndControlNames) {
         EXPECT_EQ(ui->volumeSliders[i]->objectName().toStdString(), volumes[i]);
         EXPECT_EQ(ui->frequencySliders[i]->objectName().toStdString(), frequencies[i]);
         EXPECT_EQ(ui->readouts[i]->objectName().toStdString(), readouts[i]);
-        EXPECT_EQ(ui->Label8[i]->text(), QStringLiteral("Hz"));
+        EXPECT_EQ(ui->unitLabels[i]->text(), QStringLiteral("Hz"));
     }
     EXPECT_EQ(window->centralWidget()->size(), QSize(554, 336));
     EXPECT_EQ(ui->checkBoxes[0]->geometry(), QRect(24, 32, 121, 17));
     EXPECT_EQ(ui->volumeSliders[4]->geometry(), QRect(16, 120, 121, 17));
-    EXPECT_EQ(ui->HScroll1->geometry(), QRect(392, 200, 133, 17));
-    EXPECT_EQ(ui->Picture1->geometry(), QRect(8, 168, 313, 137));
+    EXPECT_EQ(ui->panSlider->geometry(), QRect(392, 200, 133, 17));
+    EXPECT_EQ(ui->pictureBox->geometry(), QRect(8, 168, 313, 137));
     // The unit label of index 1 sits on the last row.
-    EXPECT_EQ(ui->Label8[1]->y(), ui->readouts[4]->y());
+    EXPECT_EQ(ui->unitLabels[1]->y(), ui->readouts[4]->y());
 }
 
-TEST_F(Form1Test, FirstStartShowsTheRecordingsOwnRatesAndSlidersAt1000) {
+TEST_F(MainWindowTest, FirstStartShowsTheRecordingsOwnRatesAndSlidersAt1000) {
     open();
     QTest::qWait(120);
     const char* files[] = {"Brown_Noise.Wav", "Pink_Noise.Wav", "Blue_Noise.Wav", "violet.Wav",
@@ -77,22 +77,22 @@ TEST_F(Form1Test, FirstStartShowsTheRecordingsOwnRatesAndSlidersAt1000) {
         EXPECT_EQ(ui->volumeSliders[i]->value(), 0);
         EXPECT_FALSE(channel(i + 1).isPlaying());
     }
-    EXPECT_TRUE(window->timer1Enabled());
+    EXPECT_TRUE(window->playTimerEnabled());
     EXPECT_TRUE(window->pictureShown().isEmpty());
 }
 
-TEST_F(Form1Test, ClickingARowStartsAndStopsItsChannelAndShowsItsPicture) {
+TEST_F(MainWindowTest, ClickingARowStartsAndStopsItsChannelAndShowsItsPicture) {
     open();
     click(ui->checkBoxes[2]);
     EXPECT_TRUE(channel(3).isPlaying());
     EXPECT_EQ(picture(), "blue_noise.jpg");
-    EXPECT_FALSE(ui->Picture1->pixmap().isNull());
+    EXPECT_FALSE(ui->pictureBox->pixmap().isNull());
     click(ui->checkBoxes[2]);
     EXPECT_FALSE(channel(3).isPlaying());
     EXPECT_EQ(picture(), "blue_noise.jpg");
 }
 
-TEST_F(Form1Test, SlidersActDuringADragAndOnlyOnChange) {
+TEST_F(MainWindowTest, SlidersActDuringADragAndOnlyOnChange) {
     open();
     QScrollBar* volume = ui->volumeSliders[1];
     volume->setSliderDown(true);
@@ -109,20 +109,20 @@ TEST_F(Form1Test, SlidersActDuringADragAndOnlyOnChange) {
     window->setFrequencyValue(1, 1001);
     EXPECT_EQ(channel(1).GetFrequency(), 1001);
 
-    ui->HScroll1->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    ui->panSlider->triggerAction(QAbstractSlider::SliderPageStepAdd);
     for (int row = 1; row <= 5; ++row) {
         EXPECT_EQ(channel(row).pan(), 2000);
     }
 }
 
-TEST_F(Form1Test, MuteTwiceRestoresEverySliderAndChannel) {
+TEST_F(MainWindowTest, MuteTwiceRestoresEverySliderAndChannel) {
     open();
     const int before[] = {-100, 0, -3000, -1234, -2999};
     for (int i = 0; i < 5; ++i) {
         ui->volumeSliders[i]->setValue(before[i]);
     }
     QSignalSpy alreadyMuted(ui->volumeSliders[2], &QScrollBar::valueChanged);
-    click(ui->Command4);
+    click(ui->muteButton);
     EXPECT_EQ(alreadyMuted.count(), 0);
     for (int i = 0; i < 5; ++i) {
         EXPECT_EQ(ui->volumeSliders[i]->value(), -3000);
@@ -130,21 +130,21 @@ TEST_F(Form1Test, MuteTwiceRestoresEverySliderAndChannel) {
     }
     ui->volumeSliders[0]->setValue(-50);
     EXPECT_EQ(channel(1).volume(), -50);
-    click(ui->Command4);
+    click(ui->muteButton);
     EXPECT_EQ(window->mixer().muteState(), 0);
     for (int i = 0; i < 5; ++i) {
         EXPECT_EQ(ui->volumeSliders[i]->value(), before[i]);
         EXPECT_EQ(channel(i + 1).volume(), before[i]);
     }
-    EXPECT_EQ(ui->Command4->text(), QStringLiteral("Mute"));
+    EXPECT_EQ(ui->muteButton->text(), QStringLiteral("Mute"));
 }
 
-TEST_F(Form1Test, ResetAllWithRowsTwoAndFourOnEndsShowingViolet) {
+TEST_F(MainWindowTest, ResetAllWithRowsTwoAndFourOnEndsShowingViolet) {
     open();
     click(ui->checkBoxes[1]);
     click(ui->checkBoxes[3]);
-    ui->HScroll1->setValue(1000);
-    click(ui->Command6);
+    ui->panSlider->setValue(1000);
+    click(ui->resetAllButton);
     EXPECT_FALSE(channel(2).isPlaying());
     EXPECT_FALSE(channel(4).isPlaying());
     EXPECT_EQ(picture(), "violet.jpg");
@@ -154,16 +154,16 @@ TEST_F(Form1Test, ResetAllWithRowsTwoAndFourOnEndsShowingViolet) {
         EXPECT_EQ(ui->frequencySliders[i]->value(), 32767);
         EXPECT_EQ(channel(i + 1).GetFrequency(), 32767);
     }
-    EXPECT_EQ(ui->HScroll1->value(), 1000);
+    EXPECT_EQ(ui->panSlider->value(), 1000);
 }
 
-TEST_F(Form1Test, ResetAllWithNothingOnLeavesThePictureAlone) {
+TEST_F(MainWindowTest, ResetAllWithNothingOnLeavesThePictureAlone) {
     open();
-    click(ui->Command6);
+    click(ui->resetAllButton);
     EXPECT_TRUE(window->pictureShown().isEmpty());
 }
 
-TEST_F(Form1Test, GreyStateIsOnlyReachedFromCodeAndChangesNothingHeard) {
+TEST_F(MainWindowTest, GreyStateIsOnlyReachedFromCodeAndChangesNothingHeard) {
     open();
     window->setCheckState(5, 2);
     EXPECT_EQ(ui->checkBoxes[4]->checkState(), Qt::PartiallyChecked);
@@ -177,7 +177,7 @@ TEST_F(Form1Test, GreyStateIsOnlyReachedFromCodeAndChangesNothingHeard) {
     EXPECT_EQ(ui->checkBoxes[4]->value(), 1) << "a click never leads into the grey state";
 }
 
-TEST_F(Form1Test, MissingRecordingDisablesItsRowWithATooltipNamingIt) {
+TEST_F(MainWindowTest, MissingRecordingDisablesItsRowWithATooltipNamingIt) {
     folder.remove("violet.Wav");
     open();
     EXPECT_FALSE(ui->checkBoxes[3]->isEnabled());
@@ -187,7 +187,7 @@ TEST_F(Form1Test, MissingRecordingDisablesItsRowWithATooltipNamingIt) {
     EXPECT_TRUE(messages.shown.empty());
 }
 
-TEST_F(Form1Test, NoSoundDeviceGivesTheMessageAndHarmlessControls) {
+TEST_F(MainWindowTest, NoSoundDeviceGivesTheMessageAndHarmlessControls) {
     open(qf::test::missingOutputs());
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0], "Error. Please check you have DirectX8 or later.");
@@ -197,15 +197,15 @@ TEST_F(Form1Test, NoSoundDeviceGivesTheMessageAndHarmlessControls) {
         ui->volumeSliders[i]->setValue(-500);
         ui->frequencySliders[i]->setValue(20000);
     }
-    ui->HScroll1->setValue(-3000);
-    click(ui->Command4);
-    click(ui->Command6);
+    ui->panSlider->setValue(-3000);
+    click(ui->muteButton);
+    click(ui->resetAllButton);
     QTest::qWait(120);
     EXPECT_TRUE(ui->readouts[0]->text().isEmpty());
     window->close();
 }
 
-TEST_F(Form1Test, ClosingStopsAndRewindsEveryChannel) {
+TEST_F(MainWindowTest, ClosingStopsAndRewindsEveryChannel) {
     open();
     for (int i = 0; i < 5; ++i) {
         click(ui->checkBoxes[i]);
@@ -219,7 +219,7 @@ TEST_F(Form1Test, ClosingStopsAndRewindsEveryChannel) {
     }
 }
 
-TEST_F(Form1Test, RealSdlDeviceThroughTheDummyDriver) {
+TEST_F(MainWindowTest, RealSdlDeviceThroughTheDummyDriver) {
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     open({});
     EXPECT_TRUE(messages.shown.empty());

@@ -1,7 +1,7 @@
 #include "ConfigCommands.h"
 
 #include "SettingsApplier.h"
-#include "settings/SettingsFile.h"
+#include "SettingsFile.h"
 
 #include <filesystem>
 #include <system_error>

@@ -3,8 +3,8 @@
 #include "Twips.h"
 
 #include "ChannelCheckBox.h"
+#include "ChannelTable.h"
 #include "PictureButton.h"
-#include "engine/ChannelTable.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -19,19 +19,21 @@ namespace qf {
 // The main window's controls, placed where the window's layout puts them. Positions are given in
 // twips (15 to a pixel at 96 dots per inch) so they read like the layout they come from; Qt's own
 // scaling takes care of high-resolution screens.
-class Form1Layout {
+class MainWindowLayout {
 public:
     static constexpr int kClientWidth = 554;
     static constexpr int kClientHeight = 336;
 
     // Pictures (button faces) are read from the application folder.
-    Form1Layout(QWidget* client, const std::string& appFolder);
+    MainWindowLayout(QWidget* client, const std::string& appFolder);
 
-    QGroupBox* Frame1;
-    QGroupBox* Frame2;
-    QGroupBox* Frame3;
-    QGroupBox* Frame4;
-    QGroupBox* Frame5;
+    // The object names are those of the window's original layout (Frame1 to Frame5, Check1,
+    // HScroll3, Label8_0, Command1, ...), so tests and layout tables can find each control.
+    QGroupBox* soundColorFrame;
+    QGroupBox* volumesFrame;
+    QGroupBox* frequencyFrame;
+    QGroupBox* optionsFrame;
+    QGroupBox* buttonsFrame;
     // Check1 to Check5, HScroll3 to HScroll7, HScroll8 to HScroll12, and the readouts Label1,
     // Label2, Label3, Label6, Label7, indexed by row - 1.
     std::array<ChannelCheckBox*, ChannelTable::kChannels> checkBoxes;
@@ -39,15 +41,15 @@ public:
     std::array<QScrollBar*, ChannelTable::kChannels> frequencySliders;
     std::array<QLabel*, ChannelTable::kChannels> readouts;
     // The unit labels, Label8(0) to Label8(4), by index (not by row).
-    std::array<QLabel*, ChannelTable::kChannels> Label8;
-    QLabel* Label4;
-    QScrollBar* HScroll1;
-    QLabel* Picture1;
-    PictureButton* Command1;
-    PictureButton* Command2;
-    PictureButton* Command3;
-    PictureButton* Command4;
-    PictureButton* Command6;
+    std::array<QLabel*, ChannelTable::kChannels> unitLabels;
+    QLabel* panningLabel;          // Label4
+    QScrollBar* panSlider;         // HScroll1
+    QLabel* pictureBox;            // Picture1
+    PictureButton* closeButton;    // Command1
+    PictureButton* trayButton;     // Command2
+    PictureButton* recordButton;   // Command3
+    PictureButton* muteButton;     // Command4
+    PictureButton* resetAllButton; // Command6
 
 private:
     QScrollBar* slider(QWidget* parent, const char* name, QRect where, int min, int max, int small,

@@ -4,7 +4,7 @@
 #include "MessageBox.h"
 #include "MixerPanel.h"
 #include "NoiseEngine.h"
-#include "settings/SettingsLocation.h"
+#include "SettingsLocation.h"
 
 #include <functional>
 #include <string>

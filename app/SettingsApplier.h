@@ -1,8 +1,8 @@
 #pragma once
 
 #include "MixerPanel.h"
+#include "MixerSettings.h"
 #include "NoiseEngine.h"
-#include "settings/MixerSettings.h"
 
 namespace qf {
 

@@ -1,14 +1,14 @@
 #pragma once
 
 #include "Backdrop.h"
-#include "Form1Layout.h"
-#include "Form1Menu.h"
+#include "ConfigCommands.h"
+#include "MainWindowLayout.h"
+#include "MainWindowMenu.h"
 #include "MessageBox.h"
+#include "MixerControls.h"
+#include "MixerPanel.h"
+#include "NoiseEngine.h"
 #include "QtCommonDialog.h"
-#include "engine/MixerControls.h"
-#include "engine/MixerPanel.h"
-#include "engine/NoiseEngine.h"
-#include "settings/ConfigCommands.h"
 
 #include <QMainWindow>
 #include <QTimer>
@@ -21,14 +21,14 @@ namespace qf {
 
 // The main window: the mixer's rows, the pan slider, Mute and Reset All, and the engine that
 // plays what they show.
-class Form1 final : public QMainWindow, public MixerPanel {
+class MainWindow final : public QMainWindow, public MixerPanel {
     Q_OBJECT
 public:
     // Without a dialog of its own choosing the window uses the desktop's file dialog.
-    Form1(std::string appFolder, MessageBox& messages,
-          sound::DirectSound::OutputFactory outputs = {}, CommonDialog* dialog = nullptr,
-          QWidget* parent = nullptr);
-    ~Form1() override;
+    MainWindow(std::string appFolder, MessageBox& messages,
+               sound::DirectSound::OutputFactory outputs = {}, CommonDialog* dialog = nullptr,
+               QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     // The window's load handling: show itself first, so it is on screen before any sound work,
     // then build the engine and start it.
@@ -50,16 +50,16 @@ public:
     void setReadout(int row, const std::string& text) override;
     void markUnavailable(int row, const std::string& reason) override;
 
-    Form1Layout& controlsLayout() { return *layout_; }
-    Form1Menu& menu() { return *menu_; }
+    MainWindowLayout& controlsLayout() { return *layout_; }
+    MainWindowMenu& menu() { return *menu_; }
     Backdrop& client() { return *client_; }
     NoiseEngine& engine() { return engine_; }
     MixerControls& mixer() { return controls_; }
     ConfigCommands& config() { return config_; }
-    // The file last loaded into Picture1, empty if none.
+    // The file last loaded into pictureBox, empty if none.
     const QString& pictureShown() const { return pictureShown_; }
-    bool timer1Enabled() const { return timer1Enabled_; }
-    QTimer& Timer3() { return timer3_; }
+    bool playTimerEnabled() const { return playTimerEnabled_; }
+    QTimer& readoutTimer() { return readoutTimer_; }
 
     // Runs when the window unloads, after the sound has stopped and the mix has been saved.
     void setUnloadStep(std::function<void()> step) { unloadStep_ = std::move(step); }
@@ -83,18 +83,18 @@ private:
     NoiseEngine engine_;
     MixerControls controls_;
     QtCommonDialog ownDialog_;
-    CommonDialog& CommonDialog1;
+    CommonDialog& fileDialog_;
     ConfigCommands config_;
     Backdrop* client_;
-    std::unique_ptr<Form1Layout> layout_;
-    std::unique_ptr<Form1Menu> menu_;
+    std::unique_ptr<MainWindowLayout> layout_;
+    std::unique_ptr<MainWindowMenu> menu_;
     std::function<void()> unloadStep_;
     bool unloaded_ = false;
-    QTimer timer3_;
+    QTimer readoutTimer_;
     QString pictureShown_;
     // Timer1 has no work on its ticks, so being enabled is all there is to it; no real timer
     // wakes the program ten times a second for nothing.
-    bool timer1Enabled_ = false;
+    bool playTimerEnabled_ = false;
 };
 
 } // namespace qf

@@ -1,10 +1,10 @@
-#include "Recording.h"
+#include "SoundFile.h"
 
 #include <sndfile.h>
 
 #include <stdexcept>
 
-Recording::Recording(const std::string& path) {
+SoundFile::SoundFile(const std::string& path) {
     SF_INFO info{};
     SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
     if (file == nullptr)
@@ -20,7 +20,7 @@ Recording::Recording(const std::string& path) {
         throw std::runtime_error(path + ": file ended early");
 }
 
-std::vector<float> Recording::channel(int index) const {
+std::vector<float> SoundFile::channel(int index) const {
     std::vector<float> out(frames_);
     for (std::size_t i = 0; i < frames_; ++i)
         out[i] =

@@ -1,6 +1,6 @@
 #include "FakeAppFolder.h"
-#include "Form1.h"
-#include "sound/OfflineOutput.h"
+#include "MainWindow.h"
+#include "OfflineOutput.h"
 
 #include <QMenuBar>
 #include <QSignalSpy>
@@ -12,7 +12,7 @@
 
 namespace {
 
-using qf::Form1;
+using qf::MainWindow;
 
 class SilentMessages final : public qf::MessageBox {
 public:
@@ -25,9 +25,9 @@ public:
     void ShowOpen() override { FileName.clear(); }
 };
 
-class Form1ShellTest : public ::testing::Test {
+class MainWindowShellTest : public ::testing::Test {
 protected:
-    Form1ShellTest()
+    MainWindowShellTest()
         : window(
               folder.str(), messages, [] { return std::make_unique<qf::sound::OfflineOutput>(); },
               &dialog) {
@@ -42,24 +42,24 @@ protected:
     qf::test::FakeAppFolder folder;
     SilentMessages messages;
     CancelledDialog dialog;
-    Form1 window;
+    MainWindow window;
     int unloads = 0;
     bool stoppedBeforeUnload = false;
 };
 
-TEST_F(Form1ShellTest, MenusReadAsTheyAlwaysHave) {
+TEST_F(MainWindowShellTest, MenusReadAsTheyAlwaysHave) {
     auto& menu = window.menu();
     const QList<QAction*> bar = window.menuBar()->actions();
     ASSERT_EQ(bar.size(), 2);
     EXPECT_EQ(bar[0]->text(), QStringLiteral("Menu"));
     EXPECT_EQ(bar[1]->text(), QStringLiteral("Help"));
-    const QList<QAction*> first = menu.m->actions();
+    const QList<QAction*> first = menu.mainMenu->actions();
     ASSERT_EQ(first.size(), 4);
     EXPECT_EQ(first[0]->text(), QStringLiteral("Load  Config"));
     EXPECT_EQ(first[1]->text(), QStringLiteral("Save Config"));
     EXPECT_TRUE(first[2]->isSeparator());
     EXPECT_EQ(first[3]->text(), QStringLiteral("Exit"));
-    const QList<QAction*> second = menu.help->actions();
+    const QList<QAction*> second = menu.helpMenu->actions();
     ASSERT_EQ(second.size(), 4);
     EXPECT_EQ(second[0]->text(), QStringLiteral("Help"));
     EXPECT_EQ(second[1]->text(), QStringLiteral("Contact Us"));
@@ -72,7 +72,7 @@ TEST_F(Form1ShellTest, MenusReadAsTheyAlwaysHave) {
     }
 }
 
-TEST_F(Form1ShellTest, FixedWindowWithCloseBoxOnly) {
+TEST_F(MainWindowShellTest, FixedWindowWithCloseBoxOnly) {
     const Qt::WindowFlags flags = window.windowFlags();
     EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
     EXPECT_FALSE(flags & Qt::WindowMinimizeButtonHint);
@@ -85,21 +85,21 @@ TEST_F(Form1ShellTest, FixedWindowWithCloseBoxOnly) {
     EXPECT_FALSE(window.client().picture().isNull());
 }
 
-TEST_F(Form1ShellTest, PanSliderHasTheFocusFirstAndTheTabOrderFollowsTheRows) {
+TEST_F(MainWindowShellTest, PanSliderHasTheFocusFirstAndTheTabOrderFollowsTheRows) {
     auto& ui = window.controlsLayout();
-    EXPECT_EQ(window.focusWidget(), ui.HScroll1);
-    EXPECT_EQ(ui.HScroll1->nextInFocusChain(), ui.checkBoxes[0]);
+    EXPECT_EQ(window.focusWidget(), ui.panSlider);
+    EXPECT_EQ(ui.panSlider->nextInFocusChain(), ui.checkBoxes[0]);
     EXPECT_EQ(ui.checkBoxes[4]->nextInFocusChain(), ui.volumeSliders[0]);
     EXPECT_EQ(ui.volumeSliders[4]->nextInFocusChain(), ui.frequencySliders[0]);
-    EXPECT_EQ(ui.frequencySliders[4]->nextInFocusChain(), ui.Picture1);
-    EXPECT_EQ(ui.Picture1->nextInFocusChain(), ui.Command1);
-    EXPECT_EQ(ui.Command1->nextInFocusChain(), ui.Command2);
-    EXPECT_EQ(ui.Command3->nextInFocusChain(), ui.Command4);
-    EXPECT_EQ(ui.Command4->nextInFocusChain(), ui.Command6);
+    EXPECT_EQ(ui.frequencySliders[4]->nextInFocusChain(), ui.pictureBox);
+    EXPECT_EQ(ui.pictureBox->nextInFocusChain(), ui.closeButton);
+    EXPECT_EQ(ui.closeButton->nextInFocusChain(), ui.trayButton);
+    EXPECT_EQ(ui.recordButton->nextInFocusChain(), ui.muteButton);
+    EXPECT_EQ(ui.muteButton->nextInFocusChain(), ui.resetAllButton);
 }
 
-TEST_F(Form1ShellTest, CloseButtonStopsSoundThenUnloadsOnce) {
-    QTest::mouseClick(window.controlsLayout().Command1, Qt::LeftButton);
+TEST_F(MainWindowShellTest, CloseButtonStopsSoundThenUnloadsOnce) {
+    QTest::mouseClick(window.controlsLayout().closeButton, Qt::LeftButton);
     EXPECT_FALSE(window.isVisible());
     EXPECT_EQ(unloads, 1);
     EXPECT_TRUE(stoppedBeforeUnload);
@@ -107,21 +107,21 @@ TEST_F(Form1ShellTest, CloseButtonStopsSoundThenUnloadsOnce) {
     EXPECT_EQ(unloads, 1);
 }
 
-TEST_F(Form1ShellTest, ExitMenuTakesTheSamePath) {
-    window.menu().exit->trigger();
+TEST_F(MainWindowShellTest, ExitMenuTakesTheSamePath) {
+    window.menu().exitAction->trigger();
     EXPECT_FALSE(window.isVisible());
     EXPECT_EQ(unloads, 1);
     EXPECT_TRUE(stoppedBeforeUnload);
 }
 
-TEST_F(Form1ShellTest, CloseBoxTakesTheSamePath) {
+TEST_F(MainWindowShellTest, CloseBoxTakesTheSamePath) {
     window.close();
     EXPECT_EQ(unloads, 1);
     EXPECT_TRUE(stoppedBeforeUnload);
 }
 
-TEST_F(Form1ShellTest, TrayMinimisesAndChangesNothingElse) {
-    QTest::mouseClick(window.controlsLayout().Command2, Qt::LeftButton);
+TEST_F(MainWindowShellTest, TrayMinimisesAndChangesNothingElse) {
+    QTest::mouseClick(window.controlsLayout().trayButton, Qt::LeftButton);
     EXPECT_TRUE(window.windowState() & Qt::WindowMinimized);
     EXPECT_TRUE(window.engine().buffer(1)->isPlaying());
     EXPECT_EQ(unloads, 0);
@@ -129,23 +129,23 @@ TEST_F(Form1ShellTest, TrayMinimisesAndChangesNothingElse) {
     EXPECT_EQ(window.controlsLayout().checkBoxes[0]->value(), 1);
 }
 
-TEST_F(Form1ShellTest, RecordAboutContactAndHelpAskForTheirWindows) {
-    QSignalSpy record(&window, &Form1::recordRequested);
-    QSignalSpy about(&window, &Form1::aboutRequested);
-    QSignalSpy contact(&window, &Form1::contactRequested);
-    QSignalSpy help(&window, &Form1::helpRequested);
-    QTest::mouseClick(window.controlsLayout().Command3, Qt::LeftButton);
-    window.menu().about->trigger();
-    window.menu().jhg->trigger();
-    window.menu().help2->trigger();
-    window.menu().help2->trigger();
+TEST_F(MainWindowShellTest, RecordAboutContactAndHelpAskForTheirWindows) {
+    QSignalSpy record(&window, &MainWindow::recordRequested);
+    QSignalSpy about(&window, &MainWindow::aboutRequested);
+    QSignalSpy contact(&window, &MainWindow::contactRequested);
+    QSignalSpy help(&window, &MainWindow::helpRequested);
+    QTest::mouseClick(window.controlsLayout().recordButton, Qt::LeftButton);
+    window.menu().aboutAction->trigger();
+    window.menu().contactAction->trigger();
+    window.menu().helpAction->trigger();
+    window.menu().helpAction->trigger();
     EXPECT_EQ(record.count(), 1);
     EXPECT_EQ(about.count(), 1);
     EXPECT_EQ(contact.count(), 1);
     EXPECT_EQ(help.count(), 2);
     // Configuration files chosen in a cancelled dialog change nothing.
-    window.menu().load->trigger();
-    window.menu().save->trigger();
+    window.menu().loadConfigAction->trigger();
+    window.menu().saveConfigAction->trigger();
     EXPECT_TRUE(window.isVisible());
 }
 

@@ -5,9 +5,9 @@
 #include <vector>
 
 // A sound file read whole through libsndfile, as floats with full scale 1.0.
-class Recording {
+class SoundFile {
 public:
-    explicit Recording(const std::string& path);
+    explicit SoundFile(const std::string& path);
 
     int sampleRate() const { return sampleRate_; }
     int channels() const { return channels_; }

@@ -1,4 +1,4 @@
-#include "Form4.h"
+#include "ContactWindow.h"
 
 #include "MakerTexts.h"
 
@@ -8,16 +8,17 @@
 
 namespace qf {
 
-Form4::Form4(std::string appFolder)
+ContactWindow::ContactWindow(std::string appFolder)
     : ToolWindow(std::move(appFolder), QStringLiteral("Contact Us"), 4680, 1140) {
-    label1_ = notice("Label1",
+    setObjectName(QStringLiteral("Form4"));
+    notice_ = notice("Label1",
                      QStringLiteral("If you have a problem, query or a suggestion about this "
                                     "product, please contact us at the address below."),
                      twips(120, 120, 4455, 495));
-    label2_ = notice("Label2", QString::fromUtf8(maker::kSupportEmail), twips(120, 600, 4455, 375));
+    email_ = notice("Label2", QString::fromUtf8(maker::kSupportEmail), twips(120, 600, 4455, 375));
 }
 
-QLabel* Form4::notice(const char* name, const QString& text, QRect where) {
+QLabel* ContactWindow::notice(const char* name, const QString& text, QRect where) {
     QLabel* label = addLabel(name, text, where);
     label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     label->setFrameStyle(QFrame::Box | QFrame::Plain);

@@ -1,4 +1,4 @@
-#include "Form1.h"
+#include "MainWindow.h"
 
 #include "FileLookup.h"
 
@@ -10,18 +10,19 @@
 
 namespace qf {
 
-Form1::Form1(std::string appFolder, MessageBox& messages, sound::DirectSound::OutputFactory outputs,
-             CommonDialog* dialog, QWidget* parent)
+MainWindow::MainWindow(std::string appFolder, MessageBox& messages,
+                       sound::DirectSound::OutputFactory outputs, CommonDialog* dialog,
+                       QWidget* parent)
     : QMainWindow(parent), messages_(messages), engine_(appFolder, std::move(outputs)),
       controls_(engine_, *this), ownDialog_(this),
-      CommonDialog1(dialog != nullptr ? *dialog : ownDialog_),
-      config_({*this, engine_, messages_, CommonDialog1, [this] { return winId(); },
+      fileDialog_(dialog != nullptr ? *dialog : ownDialog_),
+      config_({*this, engine_, messages_, fileDialog_, [this] { return winId(); },
                [this] { PlaySound(); }},
               settings::SettingsLocation(appFolder,
                                          settings::SettingsLocation::userFolderFromEnvironment()),
               appFolder),
-      client_(new Backdrop(this)), layout_(std::make_unique<Form1Layout>(client_, appFolder)),
-      menu_(std::make_unique<Form1Menu>(menuBar())) {
+      client_(new Backdrop(this)), layout_(std::make_unique<MainWindowLayout>(client_, appFolder)),
+      menu_(std::make_unique<MainWindowMenu>(menuBar())) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Quietfield"));
     // A fixed window with a close box only; "Tray" is the way to minimise it.
@@ -32,21 +33,21 @@ Form1::Form1(std::string appFolder, MessageBox& messages, sound::DirectSound::Ou
     };
     setWindowIcon(QIcon(picture("\\icon.png")));
     client_->setPicture(QPixmap(picture("\\background.jpg")));
-    client_->setFixedSize(Form1Layout::kClientWidth, Form1Layout::kClientHeight);
+    client_->setFixedSize(MainWindowLayout::kClientWidth, MainWindowLayout::kClientHeight);
     setCentralWidget(client_);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     connectControls();
     connectCommands();
     engine_.setRestoreStep([this] { config_.restoreAtStart(); });
 
-    timer3_.setInterval(50);
-    connect(&timer3_, &QTimer::timeout, this, [this] { controls_.refreshReadouts(); });
-    timer3_.start();
+    readoutTimer_.setInterval(50);
+    connect(&readoutTimer_, &QTimer::timeout, this, [this] { controls_.refreshReadouts(); });
+    readoutTimer_.start();
 }
 
-Form1::~Form1() = default;
+MainWindow::~MainWindow() = default;
 
-void Form1::connectControls() {
+void MainWindow::connectControls() {
     for (int row = 1; row <= ChannelTable::kChannels; ++row) {
         ChannelCheckBox* box = layout_->checkBoxes[row - 1];
         connect(box, &QCheckBox::stateChanged, this,
@@ -56,50 +57,50 @@ void Form1::connectControls() {
         connect(layout_->frequencySliders[row - 1], &QScrollBar::valueChanged, this,
                 [this, row](int value) { controls_.frequencyChanged(row, value); });
     }
-    connect(layout_->HScroll1, &QScrollBar::valueChanged, this,
+    connect(layout_->panSlider, &QScrollBar::valueChanged, this,
             [this](int value) { controls_.panChanged(value); });
-    connect(layout_->Command4, &QPushButton::clicked, this, [this] { controls_.mute(); });
-    connect(layout_->Command6, &QPushButton::clicked, this, [this] { controls_.resetAll(); });
+    connect(layout_->muteButton, &QPushButton::clicked, this, [this] { controls_.mute(); });
+    connect(layout_->resetAllButton, &QPushButton::clicked, this, [this] { controls_.resetAll(); });
 }
 
-void Form1::connectCommands() {
-    connect(layout_->Command1, &QPushButton::clicked, this, &QWidget::close);
-    connect(menu_->exit, &QAction::triggered, this, &QWidget::close);
-    connect(layout_->Command2, &QPushButton::clicked, this, &QWidget::showMinimized);
-    connect(layout_->Command3, &QPushButton::clicked, this, &Form1::recordRequested);
-    connect(menu_->about, &QAction::triggered, this, &Form1::aboutRequested);
-    connect(menu_->jhg, &QAction::triggered, this, &Form1::contactRequested);
-    connect(menu_->help2, &QAction::triggered, this, &Form1::helpRequested);
-    connect(menu_->load, &QAction::triggered, this, [this] { config_.loadConfig(); });
-    connect(menu_->save, &QAction::triggered, this, [this] { config_.saveConfig(); });
+void MainWindow::connectCommands() {
+    connect(layout_->closeButton, &QPushButton::clicked, this, &QWidget::close);
+    connect(menu_->exitAction, &QAction::triggered, this, &QWidget::close);
+    connect(layout_->trayButton, &QPushButton::clicked, this, &QWidget::showMinimized);
+    connect(layout_->recordButton, &QPushButton::clicked, this, &MainWindow::recordRequested);
+    connect(menu_->aboutAction, &QAction::triggered, this, &MainWindow::aboutRequested);
+    connect(menu_->contactAction, &QAction::triggered, this, &MainWindow::contactRequested);
+    connect(menu_->helpAction, &QAction::triggered, this, &MainWindow::helpRequested);
+    connect(menu_->loadConfigAction, &QAction::triggered, this, [this] { config_.loadConfig(); });
+    connect(menu_->saveConfigAction, &QAction::triggered, this, [this] { config_.saveConfig(); });
 }
 
-void Form1::AddToTray(QWidget*, QMenu*) {}
+void MainWindow::AddToTray(QWidget*, QMenu*) {}
 
-void Form1::load() {
+void MainWindow::load() {
     if (const QScreen* screen = this->screen()) {
         adjustSize();
         move(screen->availableGeometry().center() - rect().center());
     }
     show();
-    layout_->HScroll1->setFocus();
+    layout_->panSlider->setFocus();
     Initialise();
     PlaySound();
 }
 
-void Form1::Initialise() {
+void MainWindow::Initialise() {
     engine_.Initialise(*this, messages_, winId());
 }
 
-void Form1::PlaySound() {
-    timer1Enabled_ = true;
+void MainWindow::PlaySound() {
+    playTimerEnabled_ = true;
 }
 
-void Form1::StopSound() {
+void MainWindow::StopSound() {
     engine_.StopSound();
 }
 
-void Form1::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
     // The close is never refused. A window that has already unloaded does not unload twice.
     if (!unloaded_) {
         StopSound();
@@ -108,7 +109,7 @@ void Form1::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-void Form1::Unload() {
+void MainWindow::Unload() {
     unloaded_ = true;
     config_.saveAtExit();
     if (unloadStep_) {
@@ -116,49 +117,49 @@ void Form1::Unload() {
     }
 }
 
-int Form1::checkState(int row) const {
+int MainWindow::checkState(int row) const {
     return layout_->checkBoxes[row - 1]->value();
 }
 
-void Form1::setCheckState(int row, int state) {
+void MainWindow::setCheckState(int row, int state) {
     layout_->checkBoxes[row - 1]->setValue(state);
 }
 
-int Form1::volumeValue(int row) const {
+int MainWindow::volumeValue(int row) const {
     return layout_->volumeSliders[row - 1]->value();
 }
 
-void Form1::setVolumeValue(int row, int value) {
+void MainWindow::setVolumeValue(int row, int value) {
     layout_->volumeSliders[row - 1]->setValue(value);
 }
 
-int Form1::frequencyValue(int row) const {
+int MainWindow::frequencyValue(int row) const {
     return layout_->frequencySliders[row - 1]->value();
 }
 
-void Form1::setFrequencyValue(int row, int value) {
+void MainWindow::setFrequencyValue(int row, int value) {
     layout_->frequencySliders[row - 1]->setValue(value);
 }
 
-void Form1::showPicture(const std::string& path) {
+void MainWindow::showPicture(const std::string& path) {
     // A missing or broken picture leaves the box empty rather than showing a stale one.
     pictureShown_ = QString::fromStdString(path);
     QPixmap picture(pictureShown_);
     if (picture.isNull()) {
-        layout_->Picture1->clear();
+        layout_->pictureBox->clear();
     } else {
-        layout_->Picture1->setPixmap(picture);
+        layout_->pictureBox->setPixmap(picture);
     }
 }
 
-void Form1::setReadout(int row, const std::string& text) {
+void MainWindow::setReadout(int row, const std::string& text) {
     const QString caption = QString::fromStdString(text);
     if (layout_->readouts[row - 1]->text() != caption) {
         layout_->readouts[row - 1]->setText(caption);
     }
 }
 
-void Form1::markUnavailable(int row, const std::string& reason) {
+void MainWindow::markUnavailable(int row, const std::string& reason) {
     ChannelCheckBox* box = layout_->checkBoxes[row - 1];
     box->setEnabled(false);
     box->setToolTip(QString::fromStdString(reason));

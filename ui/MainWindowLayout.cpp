@@ -1,4 +1,4 @@
-#include "Form1Layout.h"
+#include "MainWindowLayout.h"
 
 #include "FileLookup.h"
 
@@ -15,10 +15,25 @@ constexpr const char* kReadoutStyle =
 // The unit labels were laid out out of order: index 0 is on the first row, then 4, 3, 2, 1.
 constexpr std::array<int, ChannelTable::kChannels> kUnitLabelRow = {0, 4, 3, 2, 1};
 
+// The object names of each row's controls, by row.
+struct RowNames {
+    const char* checkBox;
+    const char* volumeSlider;
+    const char* frequencySlider;
+    const char* readout;
+};
+constexpr std::array<RowNames, ChannelTable::kChannels> kRowNames{{
+    {"Check1", "HScroll3", "HScroll8", "Label1"},
+    {"Check2", "HScroll4", "HScroll9", "Label2"},
+    {"Check3", "HScroll5", "HScroll10", "Label3"},
+    {"Check4", "HScroll6", "HScroll11", "Label6"},
+    {"Check5", "HScroll7", "HScroll12", "Label7"},
+}};
+
 } // namespace
 
-QScrollBar* Form1Layout::slider(QWidget* parent, const char* name, QRect where, int min, int max,
-                                int small, int large, int value) {
+QScrollBar* MainWindowLayout::slider(QWidget* parent, const char* name, QRect where, int min,
+                                     int max, int small, int large, int value) {
     auto* bar = new QScrollBar(Qt::Horizontal, parent);
     bar->setObjectName(QString::fromLatin1(name));
     bar->setGeometry(where);
@@ -33,7 +48,7 @@ QScrollBar* Form1Layout::slider(QWidget* parent, const char* name, QRect where, 
     return bar;
 }
 
-Form1Layout::Form1Layout(QWidget* client, const std::string& appFolder) {
+MainWindowLayout::MainWindowLayout(QWidget* client, const std::string& appFolder) {
     const auto frame = [client](const QString& caption, QRect where) {
         auto* box = new QGroupBox(caption, client);
         box->setGeometry(where);
@@ -41,43 +56,44 @@ Form1Layout::Form1Layout(QWidget* client, const std::string& appFolder) {
         box->setAutoFillBackground(true);
         return box;
     };
-    Frame1 = frame(QStringLiteral("Sound Color"), twips(120, 120, 2295, 2295));
-    Frame2 = frame(QStringLiteral("Volumes"), twips(2520, 120, 2295, 2295));
-    Frame3 = frame(QStringLiteral("Frequency"), twips(4920, 120, 3255, 2295));
-    Frame4 = frame(QStringLiteral("Options"), twips(4920, 2520, 3255, 975));
-    Frame5 = frame(QString(), twips(4920, 3360, 3255, 1215));
-    Frame1->setObjectName(QStringLiteral("Frame1"));
-    Frame2->setObjectName(QStringLiteral("Frame2"));
-    Frame3->setObjectName(QStringLiteral("Frame3"));
-    Frame4->setObjectName(QStringLiteral("Frame4"));
-    Frame5->setObjectName(QStringLiteral("Frame5"));
+    soundColorFrame = frame(QStringLiteral("Sound Color"), twips(120, 120, 2295, 2295));
+    volumesFrame = frame(QStringLiteral("Volumes"), twips(2520, 120, 2295, 2295));
+    frequencyFrame = frame(QStringLiteral("Frequency"), twips(4920, 120, 3255, 2295));
+    optionsFrame = frame(QStringLiteral("Options"), twips(4920, 2520, 3255, 975));
+    buttonsFrame = frame(QString(), twips(4920, 3360, 3255, 1215));
+    soundColorFrame->setObjectName(QStringLiteral("Frame1"));
+    volumesFrame->setObjectName(QStringLiteral("Frame2"));
+    frequencyFrame->setObjectName(QStringLiteral("Frame3"));
+    optionsFrame->setObjectName(QStringLiteral("Frame4"));
+    buttonsFrame->setObjectName(QStringLiteral("Frame5"));
 
     buildRows(client);
 
-    Picture1 = new QLabel(client);
-    Picture1->setObjectName(QStringLiteral("Picture1"));
-    Picture1->setGeometry(twips(120, 2520, 4695, 2055));
-    Picture1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Picture1->setFrameShape(QFrame::Panel);
-    Picture1->setFrameShadow(QFrame::Sunken);
-    Picture1->setAutoFillBackground(true);
-    Picture1->setFocusPolicy(Qt::StrongFocus);
+    pictureBox = new QLabel(client);
+    pictureBox->setObjectName(QStringLiteral("Picture1"));
+    pictureBox->setGeometry(twips(120, 2520, 4695, 2055));
+    pictureBox->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    pictureBox->setFrameShape(QFrame::Panel);
+    pictureBox->setFrameShadow(QFrame::Sunken);
+    pictureBox->setAutoFillBackground(true);
+    pictureBox->setFocusPolicy(Qt::StrongFocus);
 
-    Label4 = new QLabel(QStringLiteral("Panning"), Frame4);
-    Label4->setObjectName(QStringLiteral("Label4"));
-    Label4->setGeometry(twips(240, 480, 615, 1635));
-    Label4->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    panningLabel = new QLabel(QStringLiteral("Panning"), optionsFrame);
+    panningLabel->setObjectName(QStringLiteral("Label4"));
+    panningLabel->setGeometry(twips(240, 480, 615, 1635));
+    panningLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     // Transparent: the frame shows through.
-    Label4->setAutoFillBackground(false);
-    Label4->setAttribute(Qt::WA_TranslucentBackground);
+    panningLabel->setAutoFillBackground(false);
+    panningLabel->setAttribute(Qt::WA_TranslucentBackground);
 
-    HScroll1 = slider(client, "HScroll1", twips(5880, 3000, 1995, 255), -3000, 3000, 1000, 2000, 0);
+    panSlider =
+        slider(client, "HScroll1", twips(5880, 3000, 1995, 255), -3000, 3000, 1000, 2000, 0);
 
     buildButtons(client, appFolder);
     setFocusOrder();
 }
 
-void Form1Layout::buildButtons(QWidget* client, const std::string& appFolder) {
+void MainWindowLayout::buildButtons(QWidget* client, const std::string& appFolder) {
     const QPixmap small(
         QString::fromStdString(FileLookup::resolve(appFolder, "\\button_small.jpg")));
     const QPixmap wide(QString::fromStdString(FileLookup::resolve(appFolder, "\\button_wide.jpg")));
@@ -88,30 +104,31 @@ void Form1Layout::buildButtons(QWidget* client, const std::string& appFolder) {
         b->setGeometry(where);
         return b;
     };
-    Command6 =
-        button("Command6", QStringLiteral("Reset All"), wide, Frame5, twips(240, 720, 2775, 255));
-    Command3 =
+    resetAllButton = button("Command6", QStringLiteral("Reset All"), wide, buttonsFrame,
+                            twips(240, 720, 2775, 255));
+    recordButton =
         button("Command3", QStringLiteral("Record"), small, client, twips(5160, 3720, 855, 255));
-    Command4 =
+    muteButton =
         button("Command4", QStringLiteral("Mute"), small, client, twips(6120, 3720, 855, 255));
-    Command2 =
+    trayButton =
         button("Command2", QStringLiteral("Tray"), small, client, twips(7080, 3720, 855, 255));
-    Command1 =
+    closeButton =
         button("Command1", QStringLiteral("Close"), small, client, twips(7320, 4680, 855, 255));
 }
 
-void Form1Layout::setFocusOrder() {
-    std::vector<QWidget*> order{HScroll1};
+void MainWindowLayout::setFocusOrder() {
+    std::vector<QWidget*> order{panSlider};
     order.insert(order.end(), checkBoxes.begin(), checkBoxes.end());
     order.insert(order.end(), volumeSliders.begin(), volumeSliders.end());
     order.insert(order.end(), frequencySliders.begin(), frequencySliders.end());
-    order.insert(order.end(), {Picture1, Command1, Command2, Command3, Command4, Command6});
+    order.insert(order.end(),
+                 {pictureBox, closeButton, trayButton, recordButton, muteButton, resetAllButton});
     for (std::size_t i = 1; i < order.size(); ++i) {
         QWidget::setTabOrder(order[i - 1], order[i]);
     }
 }
 
-void Form1Layout::buildRows(QWidget* client) {
+void MainWindowLayout::buildRows(QWidget* client) {
     static constexpr std::array<int, ChannelTable::kChannels> kCheckWidth = {1815, 1815, 1455, 1815,
                                                                              1695};
     QFont readoutFont(QStringLiteral("Arial"));
@@ -121,19 +138,20 @@ void Form1Layout::buildRows(QWidget* client) {
     for (const ChannelRow& row : ChannelTable::rows()) {
         const int i = row.number - 1;
         const int top = 360 + kRowPitch * i;
+        const RowNames& names = kRowNames[i];
 
         auto* box = new ChannelCheckBox(QString::fromLatin1(row.caption), client);
-        box->setObjectName(QString::fromLatin1(row.checkBox));
+        box->setObjectName(QString::fromLatin1(names.checkBox));
         box->setGeometry(twips(360, 480 + kRowPitch * i, kCheckWidth[i], 255));
         checkBoxes[i] = box;
 
-        volumeSliders[i] =
-            slider(Frame2, row.volumeSlider, twips(240, top, 1815, 255), -3000, 0, 1, 800, 0);
-        frequencySliders[i] = slider(Frame3, row.frequencySlider, twips(240, top, 1815, 255), 1000,
-                                     32767, 1, 8000, 1000);
+        volumeSliders[i] = slider(volumesFrame, names.volumeSlider, twips(240, top, 1815, 255),
+                                  -3000, 0, 1, 800, 0);
+        frequencySliders[i] = slider(frequencyFrame, names.frequencySlider,
+                                     twips(240, top, 1815, 255), 1000, 32767, 1, 8000, 1000);
 
-        auto* readout = new QLabel(Frame3);
-        readout->setObjectName(QString::fromLatin1(row.readoutLabel));
+        auto* readout = new QLabel(frequencyFrame);
+        readout->setObjectName(QString::fromLatin1(names.readout));
         readout->setGeometry(twips(2160, top, 615, 255));
         readout->setAlignment(Qt::AlignCenter);
         readout->setFont(readoutFont);
@@ -141,10 +159,10 @@ void Form1Layout::buildRows(QWidget* client) {
         readouts[i] = readout;
     }
     for (int index = 0; index < ChannelTable::kChannels; ++index) {
-        auto* unit = new QLabel(QStringLiteral("Hz"), Frame3);
+        auto* unit = new QLabel(QStringLiteral("Hz"), frequencyFrame);
         unit->setObjectName(QStringLiteral("Label8_%1").arg(index));
         unit->setGeometry(twips(2760, 360 + kRowPitch * kUnitLabelRow[index], 375, 255));
-        Label8[index] = unit;
+        unitLabels[index] = unit;
     }
 }
 
