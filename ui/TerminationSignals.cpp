@@ -2,6 +2,7 @@
 
 #include <QSocketNotifier>
 
+#include <cerrno>
 #include <csignal>
 #include <fcntl.h>
 #include <sys/socket.h>
@@ -18,8 +19,11 @@ constexpr int kSignals[] = {SIGTERM, SIGHUP, SIGINT};
 } // namespace
 
 void TerminationSignals::onSignal(int number) {
+    // The interrupted code may be about to read errno; write() must not change it under it.
+    const int savedErrno = errno;
     const char byte = static_cast<char>(number);
     [[maybe_unused]] const auto written = ::write(wakePipe[1], &byte, 1);
+    errno = savedErrno;
 }
 
 TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent) {

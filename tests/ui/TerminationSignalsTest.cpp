@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <csignal>
 
 namespace {
@@ -19,6 +20,19 @@ TEST(TerminationSignals, EachSignalBecomesOneCloseRequestOnTheEventLoop) {
         EXPECT_TRUE(requests.wait(2000)) << "signal " << number;
         EXPECT_EQ(requests.count(), before + 1);
     }
+}
+
+TEST(TerminationSignals, TheHandlerLeavesErrnoAsItFoundIt) {
+    qf::TerminationSignals termination;
+    // Signals that arrive faster than the event loop reads them fill the wake-up channel (each
+    // one-byte write holds far more than a byte of socket buffer); from then on the handler's
+    // write fails, which is when it would overwrite errno.
+    for (int i = 0; i < 100'000; ++i) {
+        ASSERT_EQ(std::raise(SIGHUP), 0);
+    }
+    errno = EDOM;
+    ASSERT_EQ(std::raise(SIGHUP), 0);
+    EXPECT_EQ(errno, EDOM);
 }
 
 } // namespace
