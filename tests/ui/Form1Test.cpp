@@ -1,5 +1,8 @@
 #include "Form1.h"
+#include "AudioSystem.h"
 #include "FakeAppFolder.h"
+#include "SdlAudioOutput.h"
+#include "SdlBackend.h"
 #include "TestDoubles.h"
 #include "sound/OfflineOutput.h"
 
@@ -221,7 +224,8 @@ TEST_F(Form1Test, ClosingStopsAndRewindsEveryChannel) {
 
 TEST_F(Form1Test, RealSdlDeviceThroughTheDummyDriver) {
     setenv("SDL_AUDIODRIVER", "dummy", 1);
-    open({});
+    qf::sound::AudioSystem audio(std::make_unique<qf::sound::SdlBackend>());
+    open(qf::sound::SdlAudioOutput::factory(audio));
     EXPECT_TRUE(messages.shown.empty());
     ASSERT_TRUE(window->engine().hasDevice());
     click(ui->checkBoxes[0]);
