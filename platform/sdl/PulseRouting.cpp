@@ -99,6 +99,9 @@ bool PulseRouting::defaultChanged() {
             pa_operation_unref(op);
         }
         subscribed_ = true;
+        // Whatever changed while the server was out of reach goes unannounced: look once.
+        changed_ = connectedBefore_;
+        connectedBefore_ = true;
     }
     const bool changed = changed_;
     changed_ = false;

@@ -39,6 +39,7 @@ private:
     pa_mainloop* loop_ = nullptr;
     pa_context* context_ = nullptr;
     bool subscribed_ = false;
+    bool connectedBefore_ = false;
     bool changed_ = false;
     Clock::time_point retryAt_{};
 };
