@@ -191,6 +191,7 @@ void AudioWorker::recover(Clock::time_point now) {
     }
     if (all) {
         retryWait_ = kFirstRetry;
+        serverLost_ = false;
     } else {
         retryAt_ = now + retryWait_;
         retryWait_ = std::min<Clock::duration>(retryWait_ * 2, kLongestRetry);
