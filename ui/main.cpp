@@ -1,4 +1,7 @@
 #include "AppWindows.h"
+#include "AudioSystem.h"
+#include "SdlAudioOutput.h"
+#include "SdlBackend.h"
 #include "TerminationSignals.h"
 
 #include <QApplication>
@@ -6,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 namespace {
 
@@ -35,7 +39,11 @@ int main(int argc, char* argv[]) {
     font.setPointSize(8);
     QApplication::setFont(font);
 
-    qf::AppWindows windows(QCoreApplication::applicationDirPath().toStdString());
+    // Made before the windows and ended after them: every sound device of the program belongs
+    // to it.
+    qf::sound::AudioSystem audio(std::make_unique<qf::sound::SdlBackend>());
+    qf::AppWindows windows(QCoreApplication::applicationDirPath().toStdString(),
+                           qf::sound::SdlAudioOutput::factory(audio));
     qf::TerminationSignals termination;
     QObject::connect(&termination, &qf::TerminationSignals::closeRequested, &windows,
                      &qf::AppWindows::closeAll);

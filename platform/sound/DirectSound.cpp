@@ -1,14 +1,8 @@
 #include "DirectSound.h"
 
-#include "SdlAudioOutput.h"
-
 namespace qf::sound {
 
-DirectSound::DirectSound(OutputFactory factory) : factory_(std::move(factory)) {
-    if (!factory_) {
-        factory_ = [] { return std::make_unique<SdlAudioOutput>(); };
-    }
-}
+DirectSound::DirectSound(OutputFactory factory) : factory_(std::move(factory)) {}
 
 SoundResult DirectSound::DirectSoundCreate(const std::string& deviceId,
                                            std::unique_ptr<SoundDevice>& device,
@@ -20,7 +14,7 @@ SoundResult DirectSound::DirectSoundCreate(const std::string& deviceId,
         }
         return SoundResult::NoDriver;
     }
-    auto output = factory_();
+    auto output = factory_ ? factory_() : nullptr;
     std::string why;
     if (!output || !output->open(kPreferredRate, why)) {
         if (reason) {

@@ -16,8 +16,9 @@ public:
     static constexpr int kPreferredRate = 48000;
     using OutputFactory = std::function<std::unique_ptr<AudioOutput>()>;
 
-    // By default devices play through SDL2; tests pass an offline or failing output.
-    explicit DirectSound(OutputFactory factory = {});
+    // Where devices play: the program's entry point chooses the real output, tests an offline
+    // or failing one. Without a factory no device opens.
+    explicit DirectSound(OutputFactory factory);
 
     // An empty identifier asks for the default output, the only one this program uses.
     SoundResult DirectSoundCreate(const std::string& deviceId, std::unique_ptr<SoundDevice>& device,

@@ -165,21 +165,58 @@ CONF
 }
 
 # Stops the sound server and starts a new one on the same socket, as when the desktop's sound
-# service restarts under running programs. The optional argument is how many seconds the server
-# stays away in between.
+# service restarts under running programs. The optional arguments are how many seconds the
+# server stays away in between, and the signal that ends it (TERM: it leaves politely, removing
+# its socket; KILL: it crashes, leaving a socket that nobody answers).
 qf_restart_pulse() {
-    local away=${1:-0}
-    qf_end_pid "$QF_PULSE_PID" 5
+    local away=${1:-0} signal=${2:-TERM}
+    qf_stop_pulse "$signal"
     sleep "$away"
     qf_start_pulse || return 1
     # The watcher only knows the first server; this one is ended with the spawned programs.
     echo "$QF_PULSE_PID" >>"$QF_SESSION_DIR/spawned.pids"
 }
 
-# Plays 50 ms of digital silence into the sink.
+# Ends the sound server with a signal (TERM unless given) and waits until it is gone.
+qf_stop_pulse() {
+    local signal=${1:-TERM}
+    if [[ $signal == TERM ]]; then
+        qf_end_pid "$QF_PULSE_PID" 5
+        return
+    fi
+    kill "-$signal" "$QF_PULSE_PID" 2>/dev/null || true
+    wait "$QF_PULSE_PID" 2>/dev/null || true
+}
+
+# Plays 50 ms of digital silence into a sink (the default one unless named).
 qf_play_silence() {
+    local sink=()
+    [[ -n ${1:-} ]] && sink=(--device="$1")
     head -c $((QF_RATE * 8 / 20)) /dev/zero |
-        pacat --playback --format=float32le --rate="$QF_RATE" --channels=2 --raw
+        pacat --playback "${sink[@]}" --format=float32le --rate="$QF_RATE" --channels=2 --raw
+}
+
+# Adds another null sink called $1, as when headphones are plugged in; it is not made default.
+qf_add_sink() {
+    pactl load-module module-null-sink sink_name="$1" rate="$QF_RATE" channels=2 \
+        format=float32le sink_properties=device.description="$1" >/dev/null
+}
+
+# Prints "index sink" for every playback stream whose media name is $1 (one line each).
+qf_stream_sinks() {
+    local name=$1
+    local -A sinks=()
+    local index sink
+    while read -r index sink; do
+        sinks[$index]=$sink
+    done < <(pactl list short sinks | awk '{print $1, $2}')
+    pactl list sink-inputs | awk -v want="media.name = \"$name\"" '
+        /^Sink Input #/ { index_ = substr($3, 2) }
+        /^[[:space:]]*Sink: / { sink = $2 }
+        index($0, want) { print index_, sink }' |
+        while read -r index sink; do
+            echo "$index ${sinks[$sink]:-$sink}"
+        done
 }
 
 # If this shell is killed outright (a test timeout sends SIGKILL), no trap runs; this small
@@ -253,15 +290,15 @@ qf_session_start() {
     fi
 }
 
-# Records the null sink's monitor (everything played to the default sink) into a raw file:
-# float32le, $QF_RATE Hz, stereo.
+# Records the null sink's monitor (everything played to the default sink), or the monitor
+# source named in $2, into a raw file: float32le, $QF_RATE Hz, stereo.
 qf_record_start() {
-    local file=$1
+    local file=$1 source=${2:-$QF_MONITOR}
     if qf_alive "$QF_RECORD_PID"; then
         qf_log "already recording"
         return 1
     fi
-    parec --device="$QF_MONITOR" --format=float32le --rate="$QF_RATE" --channels=2 \
+    parec --device="$source" --format=float32le --rate="$QF_RATE" --channels=2 \
         --latency-msec=20 --raw >"$file" 2>"$QF_SESSION_DIR/logs/parec.log" &
     QF_RECORD_PID=$!
     echo "$QF_RECORD_PID" >>"$QF_SESSION_DIR/spawned.pids"
@@ -275,7 +312,7 @@ qf_record_start() {
     # An idle null sink renders in blocks as long as its largest latency (2 s), so a new
     # recorder could wait that long for its first data. A short stream makes the sink
     # re-render at once and take the recorder's 20 ms latency into account from then on.
-    qf_play_silence
+    qf_play_silence "${source%.monitor}"
     if ! qf_wait_until 10 test -s "$file"; then
         qf_log "parec records nothing; its log:"
         cat "$QF_SESSION_DIR/logs/parec.log" >&2 || true

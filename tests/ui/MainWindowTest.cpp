@@ -1,6 +1,9 @@
 #include "MainWindow.h"
+#include "AudioSystem.h"
 #include "FakeAppFolder.h"
 #include "OfflineOutput.h"
+#include "SdlAudioOutput.h"
+#include "SdlBackend.h"
 #include "TestDoubles.h"
 
 #include <QSignalSpy>
@@ -221,7 +224,8 @@ TEST_F(MainWindowTest, ClosingStopsAndRewindsEveryChannel) {
 
 TEST_F(MainWindowTest, RealSdlDeviceThroughTheDummyDriver) {
     setenv("SDL_AUDIODRIVER", "dummy", 1);
-    open({});
+    qf::sound::AudioSystem audio(std::make_unique<qf::sound::SdlBackend>());
+    open(qf::sound::SdlAudioOutput::factory(audio));
     EXPECT_TRUE(messages.shown.empty());
     ASSERT_TRUE(window->engine().hasDevice());
     click(ui->checkBoxes[0]);

@@ -3,7 +3,9 @@
 
 #include "SoundTestKit.h"
 
+#include "AudioSystem.h"
 #include "SdlAudioOutput.h"
+#include "SdlBackend.h"
 
 #include <gtest/gtest.h>
 
@@ -35,7 +37,8 @@ TEST(SdlOutputTest, DummyDriverPullsTheMixer) {
     // Ten seconds, so the position cannot wrap round while it is being watched.
     const std::string tone = writeTone(dir, "tone.wav", 441.0, 0.4, 10 * kRecordingRate);
 
-    DirectSound root;
+    AudioSystem audio(std::make_unique<SdlBackend>());
+    DirectSound root(SdlAudioOutput::factory(audio));
     std::unique_ptr<SoundDevice> device;
     std::string reason;
     ASSERT_EQ(root.DirectSoundCreate("", device, &reason), SoundResult::Ok) << reason;
@@ -84,7 +87,8 @@ TEST(SdlOutputTest, DummyDriverPullsTheMixer) {
 
 TEST(SdlOutputTest, UnknownDriverIsNoDriver) {
     ASSERT_EQ(setenv("SDL_AUDIODRIVER", "no-such-audio-driver", 1), 0);
-    DirectSound root;
+    AudioSystem audio(std::make_unique<SdlBackend>());
+    DirectSound root(SdlAudioOutput::factory(audio));
     std::unique_ptr<SoundDevice> device;
     std::string reason;
     EXPECT_EQ(root.DirectSoundCreate("", device, &reason), SoundResult::NoDriver);

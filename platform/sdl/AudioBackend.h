@@ -1,0 +1,45 @@
+#pragma once
+
+#include "DeviceSpec.h"
+
+#include <cstdint>
+#include <string>
+
+namespace qf::sound {
+
+// The few operations the audio-system owner needs from the platform's sound library. Only the
+// owner's own thread calls them, one at a time; tests put a fake in its place.
+class AudioBackend {
+public:
+    using DeviceId = std::uint32_t;
+    // Called from the device's thread with the user pointer given to open().
+    using Pump = void (*)(void* user, std::uint8_t* data, int bytes) noexcept;
+
+    virtual ~AudioBackend() = default;
+
+    // Brings the sound library up, or back up after stop().
+    virtual bool start(std::string& reason) = 0;
+    // Takes it down; every device still open goes with it.
+    virtual void stop() = 0;
+
+    // Opens the desktop's default output (or input, for a capture spec). With `exactRate` the
+    // device runs at want.rate whatever the hardware does; otherwise it may choose its own.
+    // Returns 0 and a reason on failure. A new device starts paused.
+    virtual DeviceId open(const DeviceSpec& want, bool exactRate, Pump pump, void* user,
+                          DeviceSpec& obtained, std::string& reason) = 0;
+    virtual void pause(DeviceId device, bool paused) = 0;
+    // True once the device has stopped for good (its server or hardware went away).
+    virtual bool lost(DeviceId device) = 0;
+    virtual void close(DeviceId device) = 0;
+
+    // True once after the desktop's default output or input changed. Never blocks.
+    virtual bool defaultChanged() = 0;
+    // Whether the device's stream plays somewhere other than the desktop's default; false when
+    // that cannot be told. May wait briefly for the sound server.
+    virtual bool strayed(const DeviceSpec& spec) = 0;
+
+    // The calling thread will make no more calls.
+    virtual void threadDone() = 0;
+};
+
+} // namespace qf::sound

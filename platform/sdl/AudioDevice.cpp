@@ -1,0 +1,31 @@
+#include "AudioDevice.h"
+
+#include "AudioWorker.h"
+#include "DeviceSlot.h"
+
+namespace qf::sound {
+
+AudioDevice::AudioDevice(std::shared_ptr<AudioWorker> worker, std::shared_ptr<DeviceSlot> slot)
+    : worker_(std::move(worker)), slot_(std::move(slot)) {}
+
+AudioDevice::~AudioDevice() {
+    worker_->release(slot_);
+}
+
+const DeviceSpec& AudioDevice::spec() const {
+    return slot_->obtained();
+}
+
+void AudioDevice::play() {
+    worker_->setPlaying(slot_, true);
+}
+
+void AudioDevice::pause() {
+    worker_->setPlaying(slot_, false);
+}
+
+int AudioDevice::reopenCount() const {
+    return slot_->reopenCount();
+}
+
+} // namespace qf::sound

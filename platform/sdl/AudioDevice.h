@@ -1,0 +1,34 @@
+#pragma once
+
+#include "DeviceSpec.h"
+
+#include <memory>
+
+namespace qf::sound {
+
+class AudioWorker;
+class DeviceSlot;
+
+// One device held open by the audio system: reopened whenever it goes away, closed when this
+// goes. Closing never waits for the sound server.
+class AudioDevice {
+public:
+    AudioDevice(std::shared_ptr<AudioWorker> worker, std::shared_ptr<DeviceSlot> slot);
+    ~AudioDevice();
+    AudioDevice(const AudioDevice&) = delete;
+    AudioDevice& operator=(const AudioDevice&) = delete;
+
+    // As the device first opened; reopened devices keep its rate.
+    const DeviceSpec& spec() const;
+    // A new device is paused; these take effect on the audio system's thread, soon after.
+    void play();
+    void pause();
+    // How many times it has been opened again after going away or being left behind.
+    int reopenCount() const;
+
+private:
+    std::shared_ptr<AudioWorker> worker_;
+    std::shared_ptr<DeviceSlot> slot_;
+};
+
+} // namespace qf::sound

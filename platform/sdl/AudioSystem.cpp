@@ -1,0 +1,32 @@
+#include "AudioSystem.h"
+
+#include "AudioWorker.h"
+
+namespace qf::sound {
+
+AudioSystem::AudioSystem(std::unique_ptr<AudioBackend> backend)
+    : worker_(std::make_shared<AudioWorker>(std::move(backend))) {
+    // The thread shares the worker, so it stays valid even if the thread has to be left behind.
+    thread_ = std::thread([worker = worker_] { worker->run(); });
+}
+
+AudioSystem::~AudioSystem() {
+    if (worker_->stopAndWait(kShutdownWait)) {
+        thread_.join();
+    } else {
+        // Stuck in a call to a sound server that does not answer: the process is ending, and
+        // the thread ends with it.
+        thread_.detach();
+    }
+}
+
+std::unique_ptr<AudioDevice> AudioSystem::open(const DeviceSpec& want, DeviceCallback& callback,
+                                               std::string& reason) {
+    auto slot = worker_->open(want, callback, kOpenWait, reason);
+    if (!slot) {
+        return nullptr;
+    }
+    return std::make_unique<AudioDevice>(worker_, std::move(slot));
+}
+
+} // namespace qf::sound

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "AudioBackend.h"
+#include "AudioDevice.h"
+#include "DeviceCallback.h"
+#include "DeviceSpec.h"
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <thread>
+
+namespace qf::sound {
+
+class AudioWorker;
+
+// The one owner of the process's sound library and of every device in it. Made once at
+// start-up and ended at exit: a thread of its own makes every call into the library, keeps the
+// devices open through sound-server restarts (starting the library afresh when needed, and
+// reopening every device with its callback untouched, so sound goes on where it was), and
+// moves them along when the desktop's default device changes.
+class AudioSystem {
+public:
+    // How long opening a device may keep the caller waiting.
+    static constexpr auto kOpenWait = std::chrono::milliseconds(2000);
+    // How long the end of the program waits for the library to close; a server that hangs
+    // must not keep the program from ending.
+    static constexpr auto kShutdownWait = std::chrono::milliseconds(250);
+
+    explicit AudioSystem(std::unique_ptr<AudioBackend> backend);
+    ~AudioSystem();
+    AudioSystem(const AudioSystem&) = delete;
+    AudioSystem& operator=(const AudioSystem&) = delete;
+
+    // Opens the default output (or input, for a capture spec) at the rate it offers. Null,
+    // with a reason, when no device opens. The callback must outlive the device.
+    std::unique_ptr<AudioDevice> open(const DeviceSpec& want, DeviceCallback& callback,
+                                      std::string& reason);
+
+private:
+    std::shared_ptr<AudioWorker> worker_;
+    std::thread thread_;
+};
+
+} // namespace qf::sound

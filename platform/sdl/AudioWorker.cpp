@@ -1,0 +1,244 @@
+#include "AudioWorker.h"
+
+#include <algorithm>
+#include <future>
+
+namespace qf::sound {
+
+AudioWorker::AudioWorker(std::unique_ptr<AudioBackend> backend) : backend_(std::move(backend)) {}
+
+bool AudioWorker::post(std::function<void()> job) {
+    {
+        std::lock_guard lock(mutex_);
+        if (stopping_) {
+            return false;
+        }
+        jobs_.push_back(std::move(job));
+    }
+    wake_.notify_one();
+    return true;
+}
+
+void AudioWorker::run() {
+    auto nextWatch = Clock::now() + kWatchInterval;
+    for (;;) {
+        std::deque<std::function<void()>> jobs;
+        {
+            std::unique_lock lock(mutex_);
+            wake_.wait_until(lock, nextWatch, [this] { return !jobs_.empty() || stopping_; });
+            jobs.swap(jobs_);
+            if (stopping_ && jobs.empty()) {
+                break;
+            }
+        }
+        for (auto& job : jobs) {
+            job();
+        }
+        if (Clock::now() >= nextWatch) {
+            nextWatch = watch();
+        }
+    }
+    shutDown();
+    {
+        std::lock_guard lock(mutex_);
+        finished_ = true;
+    }
+    finishedWake_.notify_all();
+}
+
+bool AudioWorker::stopAndWait(std::chrono::milliseconds limit) {
+    std::unique_lock lock(mutex_);
+    stopping_ = true;
+    wake_.notify_one();
+    return finishedWake_.wait_for(lock, limit, [this] { return finished_; });
+}
+
+std::shared_ptr<DeviceSlot> AudioWorker::open(const DeviceSpec& want, DeviceCallback& callback,
+                                              std::chrono::milliseconds limit,
+                                              std::string& reason) {
+    auto slot = std::make_shared<DeviceSlot>(want, callback);
+    auto answer = std::make_shared<std::promise<std::string>>();
+    auto future = answer->get_future();
+    const bool posted = post([this, slot, answer] {
+        std::string why;
+        if (!startLibrary(why)) {
+            answer->set_value(why.empty() ? "the sound system did not start" : why);
+            return;
+        }
+        Entry entry{slot, slot->want(), 0, false};
+        DeviceSpec obtained;
+        entry.id = backend_->open(entry.want, false, &DeviceSlot::pump, slot.get(), obtained, why);
+        if (entry.id == 0) {
+            answer->set_value(why.empty() ? "the device did not open" : why);
+            return;
+        }
+        slot->setObtained(obtained);
+        entry.want.rate = obtained.rate;
+        entries_.push_back(std::move(entry));
+        answer->set_value({});
+    });
+    if (!posted) {
+        reason = "the sound system has shut down";
+        return nullptr;
+    }
+    if (future.wait_for(limit) != std::future_status::ready) {
+        // Whenever the worker gets to it, the device is closed again right after opening.
+        release(slot);
+        reason = "the sound system did not answer in time";
+        return nullptr;
+    }
+    reason = future.get();
+    if (!reason.empty()) {
+        return nullptr;
+    }
+    return slot;
+}
+
+void AudioWorker::setPlaying(const std::shared_ptr<DeviceSlot>& slot, bool playing) {
+    post([this, slot, playing] {
+        if (Entry* entry = find(slot.get())) {
+            entry->playing = playing;
+            if (entry->id != 0) {
+                backend_->pause(entry->id, !playing);
+            }
+        }
+    });
+}
+
+void AudioWorker::release(const std::shared_ptr<DeviceSlot>& slot) {
+    slot->detach();
+    post([this, slot] {
+        const auto it = std::find_if(entries_.begin(), entries_.end(),
+                                     [&](const Entry& e) { return e.slot == slot; });
+        if (it != entries_.end()) {
+            closeDevice(*it);
+            entries_.erase(it);
+        }
+    });
+}
+
+AudioWorker::Entry* AudioWorker::find(const DeviceSlot* slot) {
+    for (Entry& entry : entries_) {
+        if (entry.slot.get() == slot) {
+            return &entry;
+        }
+    }
+    return nullptr;
+}
+
+bool AudioWorker::startLibrary(std::string& reason) {
+    if (!up_) {
+        up_ = backend_->start(reason);
+    }
+    return up_;
+}
+
+AudioWorker::Clock::time_point AudioWorker::watch() {
+    const auto now = Clock::now();
+    for (Entry& entry : entries_) {
+        if (entry.id != 0 && backend_->lost(entry.id)) {
+            closeDevice(entry);
+            serverLost_ = true;
+        }
+    }
+    if (backend_->defaultChanged()) {
+        routeCheckAt_ = now + kRouteSettle;
+    }
+    if (routeCheckAt_ && now >= *routeCheckAt_) {
+        routeCheckAt_.reset();
+        // A stream the server did not move to the new default is moved by opening it afresh,
+        // which lands it on the default.
+        for (Entry& entry : entries_) {
+            if (entry.id != 0 && backend_->strayed(entry.want)) {
+                closeDevice(entry);
+            }
+        }
+    }
+    if (anyMissing() && now >= retryAt_) {
+        recover(now);
+    }
+    auto next = Clock::now() + kWatchInterval;
+    if (anyMissing()) {
+        next = std::min(next, retryAt_);
+    }
+    if (routeCheckAt_) {
+        next = std::min(next, *routeCheckAt_);
+    }
+    return next;
+}
+
+void AudioWorker::recover(Clock::time_point now) {
+    // With every device gone by itself the server most likely went away: some libraries keep
+    // one connection to it for all devices, and only a fresh start reaches a new server.
+    if (serverLost_ && up_ && !anyOpen()) {
+        backend_->stop();
+        up_ = false;
+    }
+    std::string reason;
+    if (!up_) {
+        if (!startLibrary(reason)) {
+            retryAt_ = now + retryWait_;
+            retryWait_ = std::min<Clock::duration>(retryWait_ * 2, kLongestRetry);
+            return;
+        }
+        serverLost_ = false;
+    }
+    bool all = true;
+    for (Entry& entry : entries_) {
+        if (entry.id == 0) {
+            all = reopen(entry) && all;
+        }
+    }
+    if (all) {
+        retryWait_ = kFirstRetry;
+        serverLost_ = false;
+    } else {
+        retryAt_ = now + retryWait_;
+        retryWait_ = std::min<Clock::duration>(retryWait_ * 2, kLongestRetry);
+    }
+}
+
+bool AudioWorker::reopen(Entry& entry) {
+    DeviceSpec obtained;
+    std::string reason;
+    entry.id =
+        backend_->open(entry.want, true, &DeviceSlot::pump, entry.slot.get(), obtained, reason);
+    if (entry.id == 0) {
+        return false;
+    }
+    if (entry.playing) {
+        backend_->pause(entry.id, false);
+    }
+    entry.slot->countReopen();
+    return true;
+}
+
+void AudioWorker::closeDevice(Entry& entry) {
+    if (entry.id != 0) {
+        backend_->close(entry.id);
+        entry.id = 0;
+    }
+}
+
+bool AudioWorker::anyMissing() const {
+    return std::any_of(entries_.begin(), entries_.end(), [](const Entry& e) { return e.id == 0; });
+}
+
+bool AudioWorker::anyOpen() const {
+    return std::any_of(entries_.begin(), entries_.end(), [](const Entry& e) { return e.id != 0; });
+}
+
+void AudioWorker::shutDown() {
+    for (Entry& entry : entries_) {
+        entry.slot->detach();
+        closeDevice(entry);
+    }
+    entries_.clear();
+    if (up_) {
+        backend_->stop();
+        up_ = false;
+    }
+    backend_->threadDone();
+}
+
+} // namespace qf::sound

@@ -1,0 +1,93 @@
+#pragma once
+
+#include "AudioBackend.h"
+#include "DeviceCallback.h"
+#include "DeviceSlot.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace qf::sound {
+
+// The thread that makes every call into the sound library, one at a time, and the devices it
+// keeps open. Other threads hand it jobs and never wait on a lock it holds while it talks to the
+// sound server, so a server that hangs can delay a new device but never a close.
+class AudioWorker {
+public:
+    using Clock = std::chrono::steady_clock;
+    // How often open devices are checked for having gone away.
+    static constexpr auto kWatchInterval = std::chrono::milliseconds(250);
+    // Reopening is retried this soon after a failure, then twice as late each time up to the
+    // longest wait, so sound is back within about half a second of the server.
+    static constexpr auto kFirstRetry = std::chrono::milliseconds(100);
+    static constexpr auto kLongestRetry = std::chrono::milliseconds(500);
+    // After the desktop's default device changed, the server gets this long to move streams
+    // itself before a stream left behind is reopened.
+    static constexpr auto kRouteSettle = std::chrono::milliseconds(300);
+
+    explicit AudioWorker(std::unique_ptr<AudioBackend> backend);
+    AudioWorker(const AudioWorker&) = delete;
+    AudioWorker& operator=(const AudioWorker&) = delete;
+
+    // The thread's body: runs jobs and watches the devices until asked to stop, then closes
+    // every device and takes the sound library down.
+    void run();
+    // Asks run() to finish the jobs already handed in and end; true if it ended within `limit`.
+    bool stopAndWait(std::chrono::milliseconds limit);
+
+    // Any thread. Opens a device at the rate it offers and keeps it open from then on; waits
+    // at most `limit` for the answer. Null, with a reason, when it did not open.
+    std::shared_ptr<DeviceSlot> open(const DeviceSpec& want, DeviceCallback& callback,
+                                     std::chrono::milliseconds limit, std::string& reason);
+    void setPlaying(const std::shared_ptr<DeviceSlot>& slot, bool playing);
+    // Cuts the callback off at once; the device itself is closed on the worker's thread.
+    void release(const std::shared_ptr<DeviceSlot>& slot);
+
+private:
+    struct Entry {
+        std::shared_ptr<DeviceSlot> slot;
+        // What a reopen asks for: the first device's rate, so the callback never sees another.
+        DeviceSpec want;
+        AudioBackend::DeviceId id = 0;
+        bool playing = false;
+    };
+
+    bool post(std::function<void()> job);
+    Entry* find(const DeviceSlot* slot);
+    bool startLibrary(std::string& reason);
+    // One look at every device; returns when the next look is due.
+    Clock::time_point watch();
+    void recover(Clock::time_point now);
+    bool reopen(Entry& entry);
+    void closeDevice(Entry& entry);
+    bool anyMissing() const;
+    bool anyOpen() const;
+    void shutDown();
+
+    // Shared with other threads, under mutex_.
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::condition_variable finishedWake_;
+    std::deque<std::function<void()>> jobs_;
+    bool stopping_ = false;
+    bool finished_ = false;
+
+    // The worker thread's own.
+    std::unique_ptr<AudioBackend> backend_;
+    std::vector<Entry> entries_;
+    bool up_ = false;
+    // A device went away by itself: when none is left open, the library starts afresh.
+    bool serverLost_ = false;
+    Clock::time_point retryAt_{};
+    Clock::duration retryWait_ = kFirstRetry;
+    std::optional<Clock::time_point> routeCheckAt_;
+};
+
+} // namespace qf::sound

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "DeviceCallback.h"
+#include "DeviceSpec.h"
+
+#include <atomic>
+#include <cstdint>
+
+namespace qf::sound {
+
+// The meeting point of one owned device's callback and the threads that open and close it. The
+// sound library calls pump() with the slot as its user pointer, through every reopen; detach()
+// cuts the callback off for good, so the object it points at can go while the device is still
+// being closed.
+class DeviceSlot {
+public:
+    DeviceSlot(DeviceSpec want, DeviceCallback& callback)
+        : want_(std::move(want)), callback_(&callback) {}
+    DeviceSlot(const DeviceSlot&) = delete;
+    DeviceSlot& operator=(const DeviceSlot&) = delete;
+
+    static void pump(void* slot, std::uint8_t* data, int bytes) noexcept;
+
+    // Once this returns, the callback is not running and never runs again. Waits at most for
+    // one callback that is already under way.
+    void detach() noexcept;
+
+    const DeviceSpec& want() const { return want_; }
+    // As the device first opened; set by the owner's thread before the opener sees the slot.
+    const DeviceSpec& obtained() const { return obtained_; }
+    void setObtained(const DeviceSpec& spec) { obtained_ = spec; }
+
+    int reopenCount() const { return reopens_.load(std::memory_order_relaxed); }
+    void countReopen() { reopens_.fetch_add(1, std::memory_order_relaxed); }
+
+private:
+    const DeviceSpec want_;
+    DeviceSpec obtained_;
+    std::atomic<DeviceCallback*> callback_;
+    std::atomic<int> inside_{0};
+    std::atomic<int> reopens_{0};
+};
+
+} // namespace qf::sound

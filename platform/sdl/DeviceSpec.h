@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+
+namespace qf::sound {
+
+enum class SampleFormat { Float32, Int16 };
+
+// What a device is asked to be, and what it turned out to be.
+struct DeviceSpec {
+    int rate = 48000;
+    SampleFormat format = SampleFormat::Float32;
+    int channels = 2;
+    int periodFrames = 512;
+    bool capture = false;
+    // How the sound server lists the stream, so a user can tell the program's streams apart.
+    std::string streamName;
+
+    int bytesPerFrame() const { return channels * (format == SampleFormat::Float32 ? 4 : 2); }
+};
+
+} // namespace qf::sound

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "AudioDevice.h"
+#include "AudioOutput.h"
+#include "AudioSystem.h"
+#include "DeviceCallback.h"
+#include "DirectSound.h"
+
+#include <atomic>
+#include <memory>
+
+namespace qf::sound {
+
+// The default playback device, held open by the audio system. The callback only pulls the
+// mixer; when the device goes away the audio system reopens it with the same mixer, so playing
+// goes on where it was.
+class SdlAudioOutput final : public AudioOutput, private DeviceCallback {
+public:
+    static constexpr int kPeriodFrames = 512;
+    static constexpr const char* kStreamName = "Noise";
+
+    explicit SdlAudioOutput(AudioSystem& system) : system_(system) {}
+    ~SdlAudioOutput() override;
+    SdlAudioOutput(const SdlAudioOutput&) = delete;
+    SdlAudioOutput& operator=(const SdlAudioOutput&) = delete;
+
+    // Outputs for DirectSound, each a new device of `system`.
+    static DirectSound::OutputFactory factory(AudioSystem& system);
+
+    bool open(int preferredRate, std::string& reason) override;
+    int sampleRate() const override { return device_ ? device_->spec().rate : 0; }
+    void start(Mixer& mixer) override;
+
+    int periodFrames() const { return device_ ? device_->spec().periodFrames : 0; }
+    // How many times the device has been reopened after being lost or left behind.
+    int reopenCount() const { return device_ ? device_->reopenCount() : 0; }
+
+private:
+    void transfer(std::uint8_t* data, int bytes) noexcept override;
+
+    AudioSystem& system_;
+    std::unique_ptr<AudioDevice> device_;
+    std::atomic<Mixer*> mixer_{nullptr};
+};
+
+} // namespace qf::sound

@@ -1,0 +1,99 @@
+#include "SdlBackend.h"
+
+#include <SDL2/SDL.h>
+
+namespace qf::sound {
+
+namespace {
+
+SDL_AudioFormat sdlFormat(SampleFormat format) {
+    return format == SampleFormat::Float32 ? AUDIO_F32SYS : AUDIO_S16SYS;
+}
+
+SampleFormat sampleFormat(SDL_AudioFormat format) {
+    return format == AUDIO_S16SYS ? SampleFormat::Int16 : SampleFormat::Float32;
+}
+
+} // namespace
+
+bool SdlBackend::start(std::string& reason) {
+    // The program handles its own termination signals; SDL must not swallow them.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Quietfield");
+    if (!driver_.empty()) {
+        SDL_SetHint(SDL_HINT_AUDIODRIVER, driver_.c_str());
+    }
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        reason = SDL_GetError();
+        return false;
+    }
+    if (driver_.empty()) {
+        const char* driver = SDL_GetCurrentAudioDriver();
+        driver_ = driver != nullptr ? driver : "";
+        if (driver_ == "pulseaudio" || driver_ == "pipewire") {
+            routing_ = std::make_unique<PulseRouting>();
+        }
+    }
+    return true;
+}
+
+void SdlBackend::stop() {
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+}
+
+AudioBackend::DeviceId SdlBackend::open(const DeviceSpec& want, bool exactRate, Pump pump,
+                                        void* user, DeviceSpec& obtained, std::string& reason) {
+    // Read when the stream is made; each device sets its own.
+    SDL_SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_NAME, want.streamName.c_str());
+    SDL_AudioSpec asked{};
+    asked.freq = want.rate;
+    asked.format = sdlFormat(want.format);
+    asked.channels = static_cast<Uint8>(want.channels);
+    asked.samples = static_cast<Uint16>(want.periodFrames);
+    asked.callback = pump;
+    asked.userdata = user;
+    SDL_AudioSpec have{};
+    // Format and channel count are converted by SDL if the device differs; so is the rate when
+    // it must stay as asked.
+    const SDL_AudioDeviceID device =
+        SDL_OpenAudioDevice(nullptr, want.capture ? 1 : 0, &asked, &have,
+                            exactRate ? 0 : SDL_AUDIO_ALLOW_FREQUENCY_CHANGE);
+    if (device == 0) {
+        reason = SDL_GetError();
+        return 0;
+    }
+    obtained = want;
+    obtained.rate = have.freq;
+    obtained.format = sampleFormat(have.format);
+    obtained.channels = have.channels;
+    obtained.periodFrames = have.samples;
+    return device;
+}
+
+void SdlBackend::pause(DeviceId device, bool paused) {
+    SDL_PauseAudioDevice(device, paused ? 1 : 0);
+}
+
+bool SdlBackend::lost(DeviceId device) {
+    return SDL_GetAudioDeviceStatus(device) == SDL_AUDIO_STOPPED;
+}
+
+void SdlBackend::close(DeviceId device) {
+    SDL_CloseAudioDevice(device);
+}
+
+bool SdlBackend::defaultChanged() {
+    return routing_ && routing_->defaultChanged();
+}
+
+bool SdlBackend::strayed(const DeviceSpec& spec) {
+    return routing_ && routing_->strayed(spec.capture, spec.streamName);
+}
+
+void SdlBackend::threadDone() {
+    routing_.reset();
+    // SDL keeps per-thread data (its error text) that it frees only for threads it started.
+    SDL_TLSCleanup();
+}
+
+} // namespace qf::sound

@@ -1,0 +1,107 @@
+#!/usr/bin/env bash
+# The real program while its sound server crashes and comes back five times in 20 s: each time
+# the noise must be back within 2 s of the new server. With the server gone, and again with a
+# server that hangs, the program must still end within half a second when asked to close
+# (SIGTERM, the desktop's way, which takes the main window's close path). Prints the figures
+# it measured.
+# shellcheck source-path=SCRIPTDIR
+set -euo pipefail
+
+app=${1:?usage: program_restarts.sh path/to/quietfield}
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+# shellcheck source=session.sh
+source "$here/session.sh"
+
+fail() {
+    echo "program_restarts: FAIL: $*" >&2
+    qf_session_dump_logs
+    exit 1
+}
+
+now_ms() {
+    echo $(($(date +%s%N) / 1000000))
+}
+
+has_noise_stream() {
+    [[ -n $(qf_stream_sinks Noise) ]]
+}
+
+qf_session_start
+
+cp -a "$(dirname "$app")" "$QF_SESSION_DIR/app"
+qf_spawn "$QF_SESSION_DIR/app/$(basename "$app")"
+pid=$QF_LAST_PID
+wid=$(qf_wait_for_window "$pid" 554 "336-420" 30) || fail "the main window did not appear"
+geometry=$(xdotool getwindowgeometry --shell "$wid")
+menu_h=$(($(sed -n 's/^HEIGHT=//p' <<<"$geometry") - 336))
+sleep 1
+# Check2 "Pink Noise" sits at (24, 56) in the client area.
+xdotool mousemove --window "$wid" 34 $((menu_h + 64)) sleep 0.1 click 1
+sleep 0.5
+qf_record_start "$QF_SESSION_DIR/before.raw"
+sleep 1
+qf_record_stop
+"$QF_PYTHON" "$QF_E2E_DIR/audio_level.py" "$QF_SESSION_DIR/before.raw" --min-active 0.9 \
+    --min-db -30 >/dev/null || fail "ticking Pink Noise did not make it audible"
+
+stream_back=()
+started=$(now_ms)
+for round in 1 2 3 4 5; do
+    qf_stop_pulse KILL
+    sleep 0.4
+    qf_start_pulse || fail "round $round: the sound server did not start again"
+    echo "$QF_PULSE_PID" >>"$QF_SESSION_DIR/spawned.pids"
+    up=$(now_ms)
+    # The program's stream shows up on the new server once it has reopened its device, and it
+    # plays from that moment on; a recording then shows it is the noise.
+    qf_wait_until 3 has_noise_stream ||
+        fail "round $round: the program did not reopen its stream within 3 s"
+    back=$(($(now_ms) - up))
+    stream_back+=("$back")
+    ((back < 2000)) || fail "round $round: the noise was back only after $back ms"
+    qf_record_start "$QF_SESSION_DIR/round$round.raw"
+    sleep 0.8
+    qf_record_stop
+done
+elapsed=$(($(now_ms) - started))
+qf_alive "$pid" || fail "the program died while the server came and went"
+((elapsed <= 20000)) || fail "five restarts took $elapsed ms, more than 20 s"
+for round in 1 2 3 4 5; do
+    "$QF_PYTHON" "$QF_E2E_DIR/audio_level.py" "$QF_SESSION_DIR/round$round.raw" \
+        --min-active 0.6 --min-db -30 >/dev/null ||
+        fail "round $round: the noise did not come back"
+done
+
+# With the server gone for good, the program is asked to close.
+qf_stop_pulse KILL
+sleep 1
+qf_alive "$pid" || fail "the program died when the server went away"
+asked=$(now_ms)
+kill -TERM "$pid"
+status=0
+wait "$pid" || status=$?
+close_ms=$(($(now_ms) - asked))
+((status == 0)) || fail "the program exited with status $status"
+((close_ms < 500)) || fail "the program took $close_ms ms to end with the server gone"
+
+# A server that still exists but no longer answers (stopped) is worse: calls into it block.
+qf_start_pulse || fail "the sound server did not start again"
+echo "$QF_PULSE_PID" >>"$QF_SESSION_DIR/spawned.pids"
+qf_spawn "$QF_SESSION_DIR/app/$(basename "$app")"
+pid=$QF_LAST_PID
+qf_wait_for_window "$pid" 554 "336-420" 30 >/dev/null || fail "the main window did not appear again"
+qf_wait_until 5 has_noise_stream || fail "the second run did not open its stream"
+kill -STOP "$QF_PULSE_PID"
+sleep 1
+asked=$(now_ms)
+kill -TERM "$pid"
+status=0
+wait "$pid" || status=$?
+hung_ms=$(($(now_ms) - asked))
+kill -CONT "$QF_PULSE_PID"
+((status == 0)) || fail "with the server hanging the program exited with status $status"
+((hung_ms < 500)) || fail "the program took $hung_ms ms to end with the server hanging"
+
+echo "program_restarts: noise back ${stream_back[*]} ms after each new server was up;" \
+    "5 restarts in $elapsed ms; ended $close_ms ms after SIGTERM with the server gone," \
+    "$hung_ms ms with the server hanging"

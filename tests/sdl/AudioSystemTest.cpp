@@ -1,0 +1,297 @@
+// The owner of the sound library with a fake library behind it: the server goes away and comes
+// back, the desktop's default device moves, a server stops answering, and the interface thread
+// opens and closes devices all the while. Under ThreadSanitizer this also checks every hand-over
+// between the owner's thread, the device threads and the interface thread.
+
+#include "AudioSystem.h"
+#include "AudioWorker.h"
+#include "FakeBackend.h"
+#include "SdlAudioOutput.h"
+#include "SoundTestKit.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <thread>
+
+namespace qf::sound {
+namespace {
+
+using namespace std::chrono_literals;
+using fake::FakeBackend;
+using fake::FakeServer;
+using Clock = std::chrono::steady_clock;
+
+// Counts what passes through a device.
+class CountingCallback final : public DeviceCallback {
+public:
+    void transfer(std::uint8_t*, int bytes) noexcept override { bytes_.fetch_add(bytes); }
+    long bytes() const { return bytes_.load(); }
+
+private:
+    std::atomic<long> bytes_{0};
+};
+
+bool waitFor(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+    const auto until = Clock::now() + limit;
+    while (!done()) {
+        if (Clock::now() >= until) {
+            return false;
+        }
+        std::this_thread::sleep_for(2ms);
+    }
+    return true;
+}
+
+double msSince(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+DeviceSpec spec(const char* stream, bool capture = false) {
+    DeviceSpec s;
+    s.rate = 48000;
+    s.capture = capture;
+    s.format = capture ? SampleFormat::Int16 : SampleFormat::Float32;
+    s.periodFrames = 512;
+    s.streamName = stream;
+    return s;
+}
+
+class AudioSystemTest : public ::testing::Test {
+protected:
+    AudioSystemTest() {
+        server->setNativeRate(44100);
+        audio = std::make_unique<AudioSystem>(std::make_unique<FakeBackend>(server));
+    }
+
+    std::unique_ptr<AudioDevice> open(const DeviceSpec& want, DeviceCallback& callback) {
+        std::string reason;
+        auto device = audio->open(want, callback, reason);
+        EXPECT_NE(device, nullptr) << reason;
+        return device;
+    }
+
+    std::shared_ptr<FakeServer> server = std::make_shared<FakeServer>();
+    std::unique_ptr<AudioSystem> audio;
+};
+
+TEST_F(AudioSystemTest, EveryDeviceComesBackAsItWasWhenTheServerReturns) {
+    CountingCallback noise, capture, idle;
+    auto noiseDevice = open(spec("Noise"), noise);
+    auto captureDevice = open(spec("Capture", true), capture);
+    auto idleDevice = open(spec("Playback"), idle);
+    ASSERT_TRUE(noiseDevice && captureDevice && idleDevice);
+    // The first open takes the device's own rate; the callbacks are built for it.
+    EXPECT_EQ(noiseDevice->spec().rate, 44100);
+    noiseDevice->play();
+    captureDevice->play();
+    ASSERT_TRUE(waitFor([&] { return noise.bytes() > 0 && capture.bytes() > 0; }, 2s));
+
+    server->setUp(false);
+    ASSERT_TRUE(waitFor([&] { return server->counts().open == 0; }, 2s))
+        << "lost devices were not closed";
+    const long noiseAtLoss = noise.bytes();
+    // Long enough for several attempts to fail.
+    std::this_thread::sleep_for(800ms);
+    EXPECT_EQ(noise.bytes(), noiseAtLoss);
+    EXPECT_GT(server->counts().failedOpens + server->counts().stops, 0);
+
+    const auto back = Clock::now();
+    server->setUp(true);
+    ASSERT_TRUE(waitFor(
+        [&] {
+            return noiseDevice->reopenCount() == 1 && captureDevice->reopenCount() == 1 &&
+                   idleDevice->reopenCount() == 1;
+        },
+        2s))
+        << "not every device was reopened";
+    const double reopenMs = msSince(back);
+    ASSERT_TRUE(waitFor(
+        [&] { return noise.bytes() > noiseAtLoss + 4 * 512 * 8 && capture.bytes() > 0; }, 2s))
+        << "the reopened devices do not play";
+    std::cout << "[ figures  ] all three devices reopened " << reopenMs
+              << " ms after the server came back\n";
+    // Within the longest retry wait and one look, with room for a busy machine.
+    EXPECT_LT(reopenMs, 1500.0);
+
+    // A paused device stays paused; every reopen kept the rate the callbacks were built for.
+    EXPECT_EQ(idle.bytes(), 0);
+    for (const auto& [stream, rate] : server->exactOpens()) {
+        EXPECT_EQ(rate, 44100) << stream;
+    }
+    EXPECT_EQ(server->exactOpens().size(), 3u);
+    const auto counts = server->counts();
+    // The library was started afresh once everything had gone, and only by the owner's thread.
+    EXPECT_EQ(counts.starts, 2);
+    EXPECT_GE(counts.stops, 1);
+    EXPECT_EQ(counts.open, 3);
+    EXPECT_EQ(counts.callThreads, 1);
+    EXPECT_FALSE(counts.overlapped);
+
+    // And it still comes back a second and third time.
+    for (int round = 2; round <= 3; ++round) {
+        server->setUp(false);
+        ASSERT_TRUE(waitFor([&] { return server->counts().open == 0; }, 2s));
+        server->setUp(true);
+        ASSERT_TRUE(waitFor([&] { return noiseDevice->reopenCount() == round; }, 2s));
+    }
+}
+
+TEST_F(AudioSystemTest, SoundResumesWhereItStopped) {
+    testkit::TempDir dir;
+    // Ten seconds, so the position cannot wrap round while it is being watched.
+    const std::string tone = testkit::writeTone(dir, "tone.wav", 441.0, 0.4, 10 * 22050);
+    DirectSound root(SdlAudioOutput::factory(*audio));
+    std::unique_ptr<SoundDevice> device;
+    std::string reason;
+    ASSERT_EQ(root.DirectSoundCreate("", device, &reason), SoundResult::Ok) << reason;
+    auto* output = dynamic_cast<SdlAudioOutput*>(device->output());
+    ASSERT_NE(output, nullptr);
+    EXPECT_EQ(device->mixer().deviceRate(), 44100);
+    auto buffer = testkit::loadBuffer(*device, tone);
+    buffer->Play(DSBPLAY_LOOPING);
+    ASSERT_TRUE(waitFor([&] { return buffer->GetCurrentPosition() > 4 * 2205; }, 2s));
+
+    server->setUp(false);
+    ASSERT_TRUE(waitFor([&] { return server->counts().open == 0; }, 2s));
+    const std::uint32_t atLoss = buffer->GetCurrentPosition();
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(buffer->GetCurrentPosition(), atLoss) << "something played with no device";
+
+    server->setUp(true);
+    ASSERT_TRUE(waitFor([&] { return buffer->GetCurrentPosition() > atLoss; }, 2s))
+        << "the sound did not come back";
+    // Going on from where it was, not from the start.
+    EXPECT_GT(buffer->GetCurrentPosition(), atLoss);
+    EXPECT_TRUE(buffer->isPlaying());
+    EXPECT_EQ(output->reopenCount(), 1);
+    EXPECT_EQ(device->mixer().deviceRate(), 44100);
+}
+
+TEST_F(AudioSystemTest, FollowsTheDefaultDeviceWhenTheServerDoesNotMoveTheStream) {
+    CountingCallback noise;
+    auto device = open(spec("Noise"), noise);
+    ASSERT_TRUE(device);
+    device->play();
+
+    // A server that moves streams itself needs nothing more.
+    server->setDefault("second");
+    std::this_thread::sleep_for(AudioWorker::kRouteSettle + 2 * AudioWorker::kWatchInterval);
+    EXPECT_EQ(device->reopenCount(), 0);
+    EXPECT_EQ(server->onDefault("Noise"), 1);
+
+    // One that leaves it behind gets a stream opened afresh on the new default.
+    server->setMovesStreams(false);
+    const auto moved = Clock::now();
+    server->setDefault("third");
+    ASSERT_TRUE(
+        waitFor([&] { return server->onDefault("Noise") == 1 && device->reopenCount() == 1; }, 2s))
+        << "the noise stayed on the old device";
+    std::cout << "[ figures  ] moved to the new default in " << msSince(moved) << " ms\n";
+    const long before = noise.bytes();
+    EXPECT_TRUE(waitFor([&] { return noise.bytes() > before; }, 2s));
+    // Moving one stream does not restart the library.
+    EXPECT_EQ(server->counts().starts, 1);
+    EXPECT_EQ(server->counts().open, 1);
+}
+
+TEST_F(AudioSystemTest, ClosingNeverWaitsForAServerThatHangs) {
+    CountingCallback noise;
+    auto device = open(spec("Noise"), noise);
+    ASSERT_TRUE(device);
+    device->play();
+    server->setUp(false);
+    ASSERT_TRUE(waitFor([&] { return server->counts().open == 0; }, 2s));
+    // The server comes back but stops answering: the owner's thread hangs in a reopen.
+    server->setHanging(true);
+    server->setUp(true);
+    std::this_thread::sleep_for(700ms);
+
+    auto start = Clock::now();
+    device.reset();
+    const double closeMs = msSince(start);
+    EXPECT_LT(closeMs, 50.0) << "closing a device waited for the server";
+
+    // A new device cannot open meanwhile; the caller is told so instead of waiting for good.
+    CountingCallback other;
+    std::string reason;
+    start = Clock::now();
+    EXPECT_EQ(audio->open(spec("Other"), other, reason), nullptr);
+    EXPECT_FALSE(reason.empty());
+    EXPECT_LT(msSince(start), AudioSystem::kOpenWait.count() + 500.0);
+
+    start = Clock::now();
+    audio.reset();
+    const double shutdownMs = msSince(start);
+    std::cout << "[ figures  ] with the server hanging: device closed in " << closeMs
+              << " ms, audio system ended in " << shutdownMs << " ms\n";
+    EXPECT_LT(shutdownMs, AudioSystem::kShutdownWait.count() + 150.0);
+
+    // Once the server answers, the thread that was left behind still ends cleanly.
+    server->setHanging(false);
+    EXPECT_TRUE(waitFor([&] { return server->counts().threadsDone == 1; }, 2s));
+    EXPECT_EQ(server->counts().open, 0);
+    EXPECT_FALSE(server->counts().overlapped);
+}
+
+TEST_F(AudioSystemTest, ReopensWhileTheInterfaceOpensAndClosesAnotherDevice) {
+    testkit::TempDir dir;
+    const std::string tone = testkit::writeTone(dir, "tone.wav", 441.0, 0.4, 10 * 22050);
+    DirectSound root(SdlAudioOutput::factory(*audio));
+    std::unique_ptr<SoundDevice> noise;
+    std::string reason;
+    ASSERT_EQ(root.DirectSoundCreate("", noise, &reason), SoundResult::Ok) << reason;
+    auto buffer = testkit::loadBuffer(*noise, tone);
+    buffer->Play(DSBPLAY_LOOPING);
+
+    std::atomic<bool> done{false};
+    std::thread desktop([&] {
+        for (int i = 0; i < 5; ++i) {
+            server->setUp(false);
+            std::this_thread::sleep_for(150ms);
+            server->setUp(true);
+            std::this_thread::sleep_for(200ms);
+            server->setMovesStreams(i % 2 == 0);
+            server->setDefault(i % 2 == 0 ? "second" : "first");
+            std::this_thread::sleep_for(100ms);
+        }
+        done.store(true);
+    });
+    // The interface thread meanwhile makes and drops a second device, as Load Config does, and
+    // changes what the first one plays.
+    int opened = 0;
+    int refused = 0;
+    while (!done.load()) {
+        std::unique_ptr<SoundDevice> second;
+        if (root.DirectSoundCreate("", second) == SoundResult::Ok) {
+            ++opened;
+            auto other = testkit::loadBuffer(*second, tone);
+            other->Play(0);
+            std::this_thread::sleep_for(std::chrono::milliseconds(opened % 7));
+            second->releaseOutput();
+        } else {
+            ++refused;
+        }
+        buffer->SetVolume(-(opened % 20) * 100);
+        std::this_thread::sleep_for(3ms);
+    }
+    desktop.join();
+
+    EXPECT_GT(opened, 10);
+    // Sound is back and going on.
+    const std::uint32_t now = buffer->GetCurrentPosition();
+    EXPECT_TRUE(waitFor([&] { return buffer->GetCurrentPosition() != now; }, 2s));
+    EXPECT_GE(dynamic_cast<SdlAudioOutput*>(noise->output())->reopenCount(), 5);
+    EXPECT_TRUE(waitFor([&] { return server->counts().open == 1; }, 2s))
+        << "second devices were left open";
+    const auto counts = server->counts();
+    EXPECT_EQ(counts.callThreads, 1);
+    EXPECT_FALSE(counts.overlapped);
+    std::cout << "[ figures  ] second device opened " << opened << " times, refused " << refused
+              << " times while the server was away\n";
+}
+
+} // namespace
+} // namespace qf::sound

@@ -1,0 +1,101 @@
+#pragma once
+
+#include "AudioBackend.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace qf::sound::fake {
+
+// What the test controls and sees of the fake sound library; it outlives the back end, which
+// the audio system owns.
+class FakeServer {
+public:
+    // The sound server going away (every open device stops for good, nothing opens) and back.
+    void setUp(bool up);
+    // Opens that reach the server hang until released, as with a server that stopped answering.
+    void setHanging(bool hanging);
+    // Whether the server itself moves streams to a new default device.
+    void setMovesStreams(bool moves);
+    void setDefault(const std::string& device);
+    // The rate a device runs at when the opener lets it choose.
+    void setNativeRate(int rate);
+
+    struct Counts {
+        int starts = 0;
+        int stops = 0;
+        int opens = 0;
+        int failedOpens = 0;
+        int closes = 0;
+        int threadsDone = 0;
+        int open = 0;
+        int callThreads = 0;
+        bool overlapped = false;
+    };
+    Counts counts();
+    // Every open asked for with an exact rate (reopens): stream name and rate.
+    std::vector<std::pair<std::string, int>> exactOpens();
+    // How many open devices called by `streamName` currently sit on the default device.
+    int onDefault(const std::string& streamName);
+
+private:
+    friend class FakeBackend;
+    struct Device {
+        std::string stream;
+        bool capture = false;
+        std::string placedOn;
+        std::shared_ptr<std::atomic<bool>> lost;
+        std::shared_ptr<std::atomic<bool>> paused;
+        std::shared_ptr<std::atomic<bool>> quit;
+        std::thread thread;
+    };
+
+    std::mutex mutex_;
+    std::condition_variable released_;
+    bool up_ = true;
+    bool hanging_ = false;
+    bool movesStreams_ = true;
+    bool defaultChanged_ = false;
+    std::string default_ = "first";
+    int nativeRate_ = 44100;
+    bool started_ = false;
+    std::uint32_t nextId_ = 1;
+    std::map<std::uint32_t, Device> devices_;
+    Counts counts_;
+    std::vector<std::pair<std::string, int>> exactOpens_;
+    std::vector<std::thread::id> callers_;
+    std::atomic<int> inCall_{0};
+};
+
+// The narrow back end over a FakeServer. Each open device has a thread of its own that calls
+// the pump once a period while it plays, as a real sound library would.
+class FakeBackend final : public AudioBackend {
+public:
+    explicit FakeBackend(std::shared_ptr<FakeServer> server) : server_(std::move(server)) {}
+
+    bool start(std::string& reason) override;
+    void stop() override;
+    DeviceId open(const DeviceSpec& want, bool exactRate, Pump pump, void* user,
+                  DeviceSpec& obtained, std::string& reason) override;
+    void pause(DeviceId device, bool paused) override;
+    bool lost(DeviceId device) override;
+    void close(DeviceId device) override;
+    bool defaultChanged() override;
+    bool strayed(const DeviceSpec& spec) override;
+    void threadDone() override;
+
+private:
+    // Notes the calling thread and whether another call is under way.
+    class Call;
+    void closeLocked(std::unique_lock<std::mutex>& lock, DeviceId id);
+
+    std::shared_ptr<FakeServer> server_;
+};
+
+} // namespace qf::sound::fake
