@@ -17,7 +17,7 @@ namespace qf::sound {
 // reopens the default device; the mixer keeps its state, so playing goes on where it was.
 class SdlAudioOutput final : public AudioOutput {
 public:
-    static constexpr int kPeriodFrames = 512;
+    static constexpr int kPeriodFrames = 1024;
 
     SdlAudioOutput() = default;
     ~SdlAudioOutput() override;
