@@ -1,6 +1,7 @@
 #include "Form1.h"
 
 #include "FileLookup.h"
+#include "PictureFile.h"
 
 #include <QCloseEvent>
 #include <QIcon>
@@ -31,7 +32,8 @@ Form1::Form1(std::string appFolder, MessageBox& messages, sound::DirectSound::Ou
         return QString::fromStdString(FileLookup::resolve(appFolder, literal));
     };
     setWindowIcon(QIcon(picture("\\icon.png")));
-    client_->setPicture(QPixmap(picture("\\background.jpg")));
+    client_->setPicture(PictureFile::load(picture("\\background.jpg"),
+                                          {Form1Layout::kClientWidth, Form1Layout::kClientHeight}));
     client_->setFixedSize(Form1Layout::kClientWidth, Form1Layout::kClientHeight);
     setCentralWidget(client_);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
@@ -143,7 +145,7 @@ void Form1::setFrequencyValue(int row, int value) {
 void Form1::showPicture(const std::string& path) {
     // A missing or broken picture leaves the box empty rather than showing a stale one.
     pictureShown_ = QString::fromStdString(path);
-    QPixmap picture(pictureShown_);
+    const QPixmap picture = PictureFile::load(pictureShown_, layout_->Picture1->size());
     if (picture.isNull()) {
         layout_->Picture1->clear();
     } else {
