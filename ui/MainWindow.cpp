@@ -1,6 +1,7 @@
 #include "MainWindow.h"
 
 #include "FileLookup.h"
+#include "PictureFile.h"
 
 #include <QCloseEvent>
 #include <QIcon>
@@ -32,7 +33,8 @@ MainWindow::MainWindow(std::string appFolder, MessageBox& messages,
         return QString::fromStdString(FileLookup::resolve(appFolder, literal));
     };
     setWindowIcon(QIcon(picture("\\icon.png")));
-    client_->setPicture(QPixmap(picture("\\background.jpg")));
+    client_->setPicture(PictureFile::load(picture("\\background.jpg"),
+                                          {MainWindowLayout::kClientWidth, MainWindowLayout::kClientHeight}));
     client_->setFixedSize(MainWindowLayout::kClientWidth, MainWindowLayout::kClientHeight);
     setCentralWidget(client_);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
@@ -144,7 +146,7 @@ void MainWindow::setFrequencyValue(int row, int value) {
 void MainWindow::showPicture(const std::string& path) {
     // A missing or broken picture leaves the box empty rather than showing a stale one.
     pictureShown_ = QString::fromStdString(path);
-    QPixmap picture(pictureShown_);
+    const QPixmap picture = PictureFile::load(pictureShown_, layout_->pictureBox->size());
     if (picture.isNull()) {
         layout_->pictureBox->clear();
     } else {

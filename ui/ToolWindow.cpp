@@ -1,6 +1,7 @@
 #include "ToolWindow.h"
 
 #include "FileLookup.h"
+#include "PictureFile.h"
 
 #include <QLabel>
 #include <QPainter>
@@ -33,7 +34,8 @@ ToolWindow::ToolWindow(std::string appFolder, const QString& caption, int client
 }
 
 QPixmap ToolWindow::picture(const std::string& name) const {
-    return QPixmap(QString::fromStdString(FileLookup::resolve(appFolder_, name)));
+    // Nothing beyond the fixed client area can show.
+    return PictureFile::load(QString::fromStdString(FileLookup::resolve(appFolder_, name)), size());
 }
 
 void ToolWindow::setBackground(const QPixmap& background) {

@@ -1,10 +1,15 @@
 // The least a program can do to keep a sound going through SDL2: one 440 Hz sine, opened the
 // way Quietfield opens its output. Its CPU use is the floor that the real mixer is compared to.
+//
+// usage: qf_sdl_tone [period-frames]   (default: the program's own period)
+
+#include "SdlAudioOutput.h"
 
 #include <SDL.h>
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <numbers>
 #include <pthread.h>
 #include <signal.h>
@@ -13,7 +18,6 @@ namespace {
 
 constexpr int kRate = 48000;
 constexpr int kChannels = 2;
-constexpr Uint16 kPeriodFrames = 512;
 constexpr double kToneHz = 440.0;
 // About -17 dBFS RMS: clearly audible on the test sink, far from clipping.
 constexpr float kAmplitude = 0.2f;
@@ -43,7 +47,19 @@ void fill(void* userdata, Uint8* stream, int len) noexcept {
 
 } // namespace
 
-int main() {
+int main(int argc, char* argv[]) {
+    int period = qf::sound::SdlAudioOutput::kPeriodFrames;
+    if (argc > 1) {
+        char* end = nullptr;
+        const long asked = std::strtol(argv[1], &end, 10);
+        // SDL keeps the period in 16 bits.
+        if (end == argv[1] || *end != '\0' || asked < 16 || asked > 32768) {
+            std::fprintf(stderr, "usage: qf_sdl_tone [period-frames 16..32768]\n");
+            return 2;
+        }
+        period = static_cast<int>(asked);
+    }
+
     // The main thread sleeps in sigwait; blocking the signals before SDL starts its audio
     // thread makes sure that thread never takes them instead.
     sigset_t stop_signals;
@@ -63,7 +79,7 @@ int main() {
     want.freq = kRate;
     want.format = AUDIO_F32SYS;
     want.channels = kChannels;
-    want.samples = kPeriodFrames;
+    want.samples = static_cast<Uint16>(period);
     want.callback = fill;
     want.userdata = &tone;
     SDL_AudioSpec have{};

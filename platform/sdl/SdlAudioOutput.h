@@ -16,7 +16,7 @@ namespace qf::sound {
 // goes on where it was.
 class SdlAudioOutput final : public AudioOutput, private DeviceCallback {
 public:
-    static constexpr int kPeriodFrames = 512;
+    static constexpr int kPeriodFrames = 1024;
     static constexpr const char* kStreamName = "Noise";
 
     explicit SdlAudioOutput(AudioSystem& system) : system_(system) {}

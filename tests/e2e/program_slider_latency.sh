@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# The real program on a private screen and sound server: one row playing, its volume slider
+# moved by real pointer presses, and the time from each press until the level step reaches the
+# sink's monitor (slider_latency.py says how it is timed). Fails when the median of ten moves is
+# 60 ms or more: beyond that, a level change no longer feels tied to the hand.
+# shellcheck source-path=SCRIPTDIR
+set -euo pipefail
+
+app=${1:?usage: program_slider_latency.sh path/to/quietfield [slider_latency.py options]}
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+# shellcheck source=session.sh
+source "$here/session.sh"
+
+fail() {
+    echo "program_slider_latency: FAIL: $*" >&2
+    qf_session_dump_logs
+    exit 1
+}
+
+qf_session_start
+
+cp -a "$(dirname "$app")" "$QF_SESSION_DIR/app"
+qf_spawn "$QF_SESSION_DIR/app/$(basename "$app")"
+pid=$QF_LAST_PID
+wid=$(qf_wait_for_window "$pid" 554 "336-420" 30) || fail "the main window did not appear"
+geometry=$(xdotool getwindowgeometry --shell "$wid")
+win_x=$(sed -n 's/^X=//p' <<<"$geometry")
+win_y=$(sed -n 's/^Y=//p' <<<"$geometry")
+menu_h=$(($(sed -n 's/^HEIGHT=//p' <<<"$geometry") - 336))
+sleep 1
+
+# White Noise (the fifth row): the flattest spectrum gives the steadiest level over a few ms, so
+# the step stands out sharply. Its check box is at (24, 128) in the client area, its volume
+# slider (HScroll7) at (184, 128), 121 x 17 pixels.
+"$QF_PYTHON" "$QF_E2E_DIR/slider_latency.py" --client "$win_x,$((win_y + menu_h))" \
+    --check-box 34,136 --slider 184,128,121,17 "${@:2}" ||
+    fail "the volume slider is too slow, or did not move the level"
+qf_alive "$pid" || fail "the program died"
