@@ -20,29 +20,38 @@ struct SndFileCloser {
 
 } // namespace
 
-Recording::Recording(std::vector<std::int16_t> interleaved, int sampleRate)
-    : frames_(interleaved.size() / 2), sampleRate_(sampleRate) {
-    padded_.resize(2 * (frames_ + kLeadFrames + kTailFrames));
-    std::int16_t* body = padded_.data() + 2 * kLeadFrames;
-    std::copy(interleaved.begin(), interleaved.begin() + 2 * frames_, body);
-    for (std::size_t i = 0; i < kLeadFrames; ++i) {
-        const std::size_t src = (frames_ - kLeadFrames + i) % frames_;
-        padded_[2 * i] = body[2 * src];
-        padded_[2 * i + 1] = body[2 * src + 1];
-    }
-    for (std::size_t i = 0; i < kTailFrames; ++i) {
-        const std::size_t src = i % frames_;
-        body[2 * (frames_ + i)] = body[2 * src];
-        body[2 * (frames_ + i) + 1] = body[2 * src + 1];
+Recording::Recording(std::size_t capacity, int sampleRate)
+    : stride_(kLeadFrames + capacity + kTailFrames), samples_(2 * stride_),
+      sampleRate_(sampleRate) {}
+
+void Recording::wrap(std::size_t frames) {
+    frames_ = frames;
+    for (int which = 0; which < 2; ++which) {
+        std::int16_t* body = writableSide(which);
+        for (std::size_t i = 1; i <= kLeadFrames; ++i) {
+            body[-static_cast<std::ptrdiff_t>(i)] = body[frames - 1 - (i - 1) % frames];
+        }
+        for (std::size_t i = 0; i < kTailFrames; ++i) {
+            body[frames + i] = body[i % frames];
+        }
     }
 }
 
-std::shared_ptr<const Recording> Recording::fromFrames(std::vector<std::int16_t> interleaved,
+std::shared_ptr<const Recording> Recording::fromFrames(const std::vector<std::int16_t>& interleaved,
                                                        int sampleRate) {
-    if (interleaved.size() < 2 || sampleRate <= 0) {
+    const std::size_t frames = interleaved.size() / 2;
+    if (frames == 0 || sampleRate <= 0) {
         return nullptr;
     }
-    return std::shared_ptr<const Recording>(new Recording(std::move(interleaved), sampleRate));
+    std::shared_ptr<Recording> recording(new Recording(frames, sampleRate));
+    std::int16_t* left = recording->writableSide(0);
+    std::int16_t* right = recording->writableSide(1);
+    for (std::size_t f = 0; f < frames; ++f) {
+        left[f] = interleaved[2 * f];
+        right[f] = interleaved[2 * f + 1];
+    }
+    recording->wrap(frames);
+    return recording;
 }
 
 std::shared_ptr<const Recording> Recording::load(const std::string& path, SoundResult& result,
@@ -84,14 +93,17 @@ std::shared_ptr<const Recording> Recording::load(const std::string& path, SoundR
         const float scaled = std::clamp(x * 32768.0f, -32768.0f, 32767.0f);
         return static_cast<std::int16_t>(std::lrint(scaled));
     };
-    std::vector<std::int16_t> stereo(static_cast<std::size_t>(got) * 2);
+    std::shared_ptr<Recording> recording(
+        new Recording(static_cast<std::size_t>(got), info.samplerate));
+    std::int16_t* left = recording->writableSide(0);
+    std::int16_t* right = recording->writableSide(1);
     for (std::size_t f = 0; f < static_cast<std::size_t>(got); ++f) {
-        const std::int16_t left = toSample(raw[f * channels]);
-        stereo[2 * f] = left;
-        stereo[2 * f + 1] = channels > 1 ? toSample(raw[f * channels + 1]) : left;
+        left[f] = toSample(raw[f * channels]);
+        right[f] = channels > 1 ? toSample(raw[f * channels + 1]) : left[f];
     }
+    recording->wrap(static_cast<std::size_t>(got));
     result = SoundResult::Ok;
-    return std::shared_ptr<const Recording>(new Recording(std::move(stereo), info.samplerate));
+    return recording;
 }
 
 } // namespace qf::sound

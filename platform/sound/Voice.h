@@ -1,6 +1,8 @@
 #pragma once
 
 #include "Recording.h"
+#include "ResamplingFilter.h"
+#include "SpanMixer.h"
 
 #include <atomic>
 #include <cstddef>
@@ -10,7 +12,8 @@ namespace qf::sound {
 
 // One playing recording inside the mixer. The interface thread only stores targets into
 // atomics; the audio thread keeps the current values to itself and ramps towards the targets,
-// so starting, stopping, seeking and level changes never step the waveform.
+// so starting, stopping, seeking and level changes never step the waveform. The recording is
+// read through a band-limiting filter at a fractional position, so any rate sounds clean.
 class Voice {
 public:
     // Called once, before the voice is published to the audio thread.
@@ -24,6 +27,10 @@ public:
     void seek(std::uint32_t frame) noexcept;
     bool isPlaying() const noexcept { return playing_.load(std::memory_order_acquire); }
     std::uint32_t position() const noexcept { return position_.load(std::memory_order_relaxed); }
+
+    // Which of the mixing paths (all with the same output) the audio thread takes; the
+    // fastest the processor runs unless told otherwise. Paths it cannot run are ignored.
+    void usePath(SpanMixer::Path path) noexcept;
 
     // Audio thread: adds this voice into interleaved stereo output.
     void mixInto(float* out, std::size_t frames) noexcept;
@@ -42,9 +49,11 @@ private:
     std::atomic<bool> looping_{true};
     std::atomic<std::int64_t> pendingSeek_{-1};
     std::atomic<std::uint32_t> position_{0};
+    std::atomic<SpanMixer::Path> path_{SpanMixer::Path::Plain};
 
     // Fixed after attach.
     const Recording* recording_ = nullptr;
+    const ResamplingFilter* filter_ = nullptr;
     std::uint32_t deviceRate_ = 48000;
     std::uint32_t rampFrames_ = 240;
 
