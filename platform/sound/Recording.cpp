@@ -1,11 +1,13 @@
 #include "Recording.h"
 
+#include "WavDataChunk.h"
+
 #include <sndfile.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
-#include <limits>
 
 namespace qf::sound {
 
@@ -13,10 +15,36 @@ namespace {
 
 // Recordings far longer than any loop this program ships are refused rather than filling memory.
 constexpr sf_count_t kMaxFrames = 48000LL * 60 * 20;
+// Frames decoded at a time: the only float copy of the sound that is ever held.
+constexpr sf_count_t kChunkFrames = 4096;
 
 struct SndFileCloser {
     void operator()(SNDFILE* file) const { sf_close(file); }
 };
+
+// Read as float, where libsndfile puts every encoding on the same full scale: 16-bit samples
+// come back exactly, and float files keep their level (reading them as short would instead
+// scale them to their own peak). Values beyond full scale are held, not wrapped.
+std::int16_t toSample(float x) {
+    if (std::isnan(x)) {
+        return 0;
+    }
+    const float scaled = std::clamp(x * 32768.0f, -32768.0f, 32767.0f);
+    return static_cast<std::int16_t>(std::lrint(scaled));
+}
+
+std::string duration(double frames, int rate) {
+    const double seconds = frames / rate;
+    char text[64];
+    if (seconds >= 3600.0) {
+        std::snprintf(text, sizeof text, "%.1f hours", seconds / 3600.0);
+    } else if (seconds >= 60.0) {
+        std::snprintf(text, sizeof text, "%.1f minutes", seconds / 60.0);
+    } else {
+        std::snprintf(text, sizeof text, "%.3g seconds", seconds);
+    }
+    return text;
+}
 
 } // namespace
 
@@ -69,39 +97,62 @@ std::shared_ptr<const Recording> Recording::load(const std::string& path, SoundR
         reason = sf_strerror(nullptr);
         return nullptr;
     }
-    if (info.frames <= 0 || info.frames > kMaxFrames || info.channels < 1 || info.channels > 8 ||
-        info.samplerate < 1000 || info.samplerate > 384000) {
+    if (info.frames <= 0 || info.channels < 1 || info.channels > 8 || info.samplerate < 1000 ||
+        info.samplerate > 384000) {
         result = SoundResult::BadFormat;
         reason = "unsupported length, channel count or rate";
         return nullptr;
     }
-    // Read as float, where libsndfile puts every encoding on the same full scale: 16-bit
-    // samples come back exactly, and float files keep their level (reading them as short
-    // would instead scale them to their own peak). Values beyond full scale are held, not wrapped.
+    // libsndfile reads only what the file holds, whatever its header says. A copy cut short is
+    // still worth hearing, but a header claiming more than any recording may last is damaged,
+    // and the few bytes behind it would only make a buzzing loop.
+    if (const auto chunk = WavDataChunk::find(path);
+        chunk && chunk->blockAlign > 0 && chunk->claimedBytes > chunk->presentBytes &&
+        chunk->claimedBytes / chunk->blockAlign > static_cast<std::uint64_t>(kMaxFrames)) {
+        result = SoundResult::BadFormat;
+        reason = "the header claims " +
+                 duration(static_cast<double>(chunk->claimedBytes / chunk->blockAlign),
+                          info.samplerate) +
+                 " of sound, but the file holds only " +
+                 duration(static_cast<double>(info.frames), info.samplerate);
+        return nullptr;
+    }
+    if (info.frames > kMaxFrames) {
+        result = SoundResult::BadFormat;
+        reason = "longer than the " + duration(static_cast<double>(kMaxFrames), 48000) +
+                 " a recording may last";
+        return nullptr;
+    }
+
+    std::shared_ptr<Recording> recording(
+        new Recording(static_cast<std::size_t>(info.frames), info.samplerate));
+    std::int16_t* left = recording->writableSide(0);
+    std::int16_t* right = recording->writableSide(1);
     const auto channels = static_cast<std::size_t>(info.channels);
-    std::vector<float> raw(static_cast<std::size_t>(info.frames) * channels);
-    const sf_count_t got = sf_readf_float(file.get(), raw.data(), info.frames);
-    if (got <= 0) {
+    std::vector<float> chunk(static_cast<std::size_t>(kChunkFrames) * channels);
+    sf_count_t done = 0;
+    while (done < info.frames) {
+        const sf_count_t wanted = std::min(kChunkFrames, info.frames - done);
+        const sf_count_t got = sf_readf_float(file.get(), chunk.data(), wanted);
+        if (got <= 0) {
+            break;
+        }
+        for (std::size_t f = 0; f < static_cast<std::size_t>(got); ++f) {
+            const auto at = static_cast<std::size_t>(done) + f;
+            left[at] = toSample(chunk[f * channels]);
+            right[at] = channels > 1 ? toSample(chunk[f * channels + 1]) : left[at];
+        }
+        done += got;
+        if (got < wanted) {
+            break;
+        }
+    }
+    if (done <= 0) {
         result = SoundResult::BadFormat;
         reason = "no audio data could be read";
         return nullptr;
     }
-    const auto toSample = [](float x) {
-        if (std::isnan(x)) {
-            return std::int16_t{0};
-        }
-        const float scaled = std::clamp(x * 32768.0f, -32768.0f, 32767.0f);
-        return static_cast<std::int16_t>(std::lrint(scaled));
-    };
-    std::shared_ptr<Recording> recording(
-        new Recording(static_cast<std::size_t>(got), info.samplerate));
-    std::int16_t* left = recording->writableSide(0);
-    std::int16_t* right = recording->writableSide(1);
-    for (std::size_t f = 0; f < static_cast<std::size_t>(got); ++f) {
-        left[f] = toSample(raw[f * channels]);
-        right[f] = channels > 1 ? toSample(raw[f * channels + 1]) : left[f];
-    }
-    recording->wrap(static_cast<std::size_t>(got));
+    recording->wrap(static_cast<std::size_t>(done));
     result = SoundResult::Ok;
     return recording;
 }
