@@ -38,22 +38,30 @@ void Voice::setFrequency(std::uint32_t hertz) noexcept {
 }
 
 void Voice::play(bool looping) noexcept {
-    looping_.store(looping, std::memory_order_relaxed);
-    playing_.store(true, std::memory_order_release);
+    std::uint32_t old = control_.load(std::memory_order_relaxed);
+    while (!control_.compare_exchange_weak(
+        old, ((old & ~(kPlaying | kLooping)) + kCallCount) | kPlaying | (looping ? kLooping : 0),
+        std::memory_order_acq_rel, std::memory_order_relaxed)) {
+    }
 }
 
 void Voice::stop() noexcept {
-    playing_.store(false, std::memory_order_release);
+    std::uint32_t old = control_.load(std::memory_order_relaxed);
+    while (!control_.compare_exchange_weak(old, ((old & ~kPlaying) + kCallCount),
+                                           std::memory_order_acq_rel, std::memory_order_relaxed)) {
+    }
 }
 
 void Voice::seek(std::uint32_t frame) noexcept {
-    pendingSeek_.store(frame, std::memory_order_release);
-    position_.store(frame, std::memory_order_relaxed);
+    place_.store(kSeekPending | frame, std::memory_order_release);
 }
 
-void Voice::updateTargets() noexcept {
-    const bool audible = playing_.load(std::memory_order_acquire) &&
-                         pendingSeek_.load(std::memory_order_acquire) < 0;
+Voice::Period Voice::snapshot() const noexcept {
+    return {control_.load(std::memory_order_acquire), place_.load(std::memory_order_acquire)};
+}
+
+void Voice::updateTargets(const Period& seen) noexcept {
+    const bool audible = (seen.control & kPlaying) != 0 && (seen.place & kSeekPending) == 0;
     const float left = audible ? targetLeft_.load(std::memory_order_relaxed) : 0.0f;
     const float right = audible ? targetRight_.load(std::memory_order_relaxed) : 0.0f;
     if (left != rampTargetLeft_ || right != rampTargetRight_) {
@@ -70,12 +78,31 @@ void Voice::updateTargets() noexcept {
     }
 }
 
-void Voice::skipSilently(std::size_t frames) noexcept {
-    const std::uint64_t end = static_cast<std::uint64_t>(recording_->frames()) << 32;
-    readPos_ = (readPos_ + step_ * frames) % end;
+void Voice::endOneShot(std::uint32_t control) noexcept {
+    // A one-shot play ends with its recording; the next play starts from the top.
+    readPos_ = 0;
+    currentLeft_ = currentRight_ = 0.0f;
+    rampRemaining_ = 0;
+    rampTargetLeft_ = rampTargetRight_ = 0.0f;
+    ended_ = true;
+    // Only if nothing was asked since the period began: a Play that came meanwhile stands, and
+    // starts the recording again from the top.
+    control_.compare_exchange_strong(control, control & ~kPlaying, std::memory_order_acq_rel,
+                                     std::memory_order_relaxed);
 }
 
-template <bool Ramping> std::size_t Voice::mixSpan(float* out, std::size_t frames) noexcept {
+void Voice::skipSilently(std::uint32_t control, std::size_t frames) noexcept {
+    const std::uint64_t end = static_cast<std::uint64_t>(recording_->frames()) << 32;
+    const std::uint64_t next = readPos_ + step_ * frames;
+    if (next >= end && (control & kLooping) == 0) {
+        endOneShot(control);
+        return;
+    }
+    readPos_ = next % end;
+}
+
+template <bool Ramping>
+std::size_t Voice::mixSpan(std::uint32_t control, float* out, std::size_t frames) noexcept {
     const std::uint64_t end = static_cast<std::uint64_t>(recording_->frames()) << 32;
     SpanMixer::Span span{recording_->side(0) - ResamplingFilter::kTapsBefore,
                          recording_->side(1) - ResamplingFilter::kTapsBefore,
@@ -90,7 +117,7 @@ template <bool Ramping> std::size_t Voice::mixSpan(float* out, std::size_t frame
     // A one-shot play mixes up to the read that reaches the end of its recording.
     std::size_t count = frames;
     bool ends = false;
-    if (!looping_.load(std::memory_order_relaxed) && step_ > 0) {
+    if ((control & kLooping) == 0 && step_ > 0) {
         const std::uint64_t readsBeforeEnd = (end - readPos_ + step_ - 1) / step_;
         if (readsBeforeEnd <= frames) {
             count = static_cast<std::size_t>(readsBeforeEnd);
@@ -99,12 +126,7 @@ template <bool Ramping> std::size_t Voice::mixSpan(float* out, std::size_t frame
     }
     SpanMixer::mix<Ramping>(path_.load(std::memory_order_relaxed), span, out, count);
     if (ends) {
-        // A one-shot play ends with its recording; the next play starts from the top.
-        readPos_ = 0;
-        currentLeft_ = currentRight_ = 0.0f;
-        rampRemaining_ = 0;
-        rampTargetLeft_ = rampTargetRight_ = 0.0f;
-        playing_.store(false, std::memory_order_release);
+        endOneShot(control);
         return count;
     }
     readPos_ = span.pos;
@@ -113,23 +135,14 @@ template <bool Ramping> std::size_t Voice::mixSpan(float* out, std::size_t frame
     return count;
 }
 
-bool Voice::applyPendingSeek() noexcept {
-    const std::int64_t seek = pendingSeek_.load(std::memory_order_acquire);
-    if (seek < 0) {
-        return false;
-    }
-    readPos_ = static_cast<std::uint64_t>(seek) << 32;
-    std::int64_t expected = seek;
-    pendingSeek_.compare_exchange_strong(expected, -1, std::memory_order_acq_rel);
-    return true;
-}
-
-void Voice::mixInto(float* out, std::size_t frames) noexcept {
-    updateTargets();
+void Voice::mix(const Period& seen, float* out, std::size_t frames) noexcept {
+    updateTargets(seen);
+    ended_ = false;
+    std::uint64_t place = seen.place;
     std::size_t done = 0;
     if (rampRemaining_ > 0) {
         const std::size_t span = frames < rampRemaining_ ? frames : rampRemaining_;
-        done = mixSpan<true>(out, span);
+        done = mixSpan<true>(seen.control, out, span);
         if (rampRemaining_ > 0) {
             rampRemaining_ -= static_cast<std::uint32_t>(done);
             if (rampRemaining_ == 0) {
@@ -138,17 +151,28 @@ void Voice::mixInto(float* out, std::size_t frames) noexcept {
             }
         }
     }
-    if (done < frames) {
+    if (done < frames && !ended_) {
         if (currentLeft_ != 0.0f || currentRight_ != 0.0f) {
-            mixSpan<false>(out + 2 * done, frames - done);
-        } else if (applyPendingSeek()) {
+            mixSpan<false>(seen.control, out + 2 * done, frames - done);
+        } else if ((place & kSeekPending) != 0) {
             // Jumps happen only while nothing is heard, so a seek cannot click. The fade-in
-            // from the new place starts with the next period.
-        } else if (playing_.load(std::memory_order_relaxed)) {
-            skipSilently(frames - done);
+            // from the new place starts with the next period. A newer seek that came in the
+            // meantime stays pending and is made next period instead.
+            const std::uint64_t frame = (place & ~kSeekPending) % recording_->frames();
+            readPos_ = frame << 32;
+            if (place_.compare_exchange_strong(place, place & ~kSeekPending,
+                                               std::memory_order_acq_rel)) {
+                place &= ~kSeekPending;
+            }
+        } else if ((seen.control & kPlaying) != 0) {
+            skipSilently(seen.control, frames - done);
         }
     }
-    position_.store(static_cast<std::uint32_t>(readPos_ >> 32), std::memory_order_relaxed);
+    // The position is reported unless a seek is waiting: that place stays reported until the
+    // jump is made, and a seek that came during this period is never written over.
+    if ((place & kSeekPending) == 0) {
+        place_.compare_exchange_strong(place, readPos_ >> 32, std::memory_order_acq_rel);
+    }
 }
 
 } // namespace qf::sound
