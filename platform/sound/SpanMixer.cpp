@@ -55,7 +55,7 @@ void mixPlain(SpanMixer::Span& shared, float* out, std::size_t frames) noexcept 
 #if defined(__SSE2__)
 // Keeps a loaded value in a register. Left alone, the compiler folds the load into both sides'
 // multiplications and so loads the weights twice, and loads are what limits these loops.
-template <class Vector> inline void keepInRegister(Vector& value) noexcept {
+inline void keepInRegister(__m128i& value) noexcept {
 #if defined(__GNUC__)
     __asm__("" : "+x"(value));
 #else
@@ -139,6 +139,10 @@ void mixSse2(SpanMixer::Span& shared, float* out, std::size_t frames) noexcept {
 
 #if defined(__x86_64__) || defined(__i386__)
 #define QF_SPAN_MIXER_AVX2 1
+
+__attribute__((target("avx2"))) inline void keepInRegister(__m256i& value) noexcept {
+    __asm__("" : "+x"(value));
+}
 
 // readSse2 on sixteen taps at a time.
 __attribute__((target("avx2"))) inline __m128i readAvx2(const SpanMixer::Span& span,
