@@ -13,10 +13,11 @@ namespace qf::sound {
 //
 // A row holds the kTaps weights, in 1/16384 units, for reading at phase p / kPhases past a
 // frame. A read takes the row its position falls in, which moves it by less than 1/4096 of a
-// frame: for a tone at 0.9 of Nyquist the error that makes stays about 75 dB down, as far as
-// the filter's own stopband, and costs no second set of products for reading between rows.
-// Every row sums to exactly 16384, so a constant recording comes out exactly constant, and
-// phase 0 is the frame itself, so reading at whole frames gives the recording back bit for bit.
+// frame. Even for a tone at 0.9 of Nyquist the error that leaves is about 75 dB down, as deep
+// as the filter's own stopband, so reading between rows (a second set of products for every
+// frame) would buy nothing audible. Every row sums to exactly 16384, so a constant recording
+// comes out exactly constant, and phase 0 is the frame itself, so reading at whole frames gives
+// the recording back bit for bit.
 class ResamplingFilter {
 public:
     static constexpr std::size_t kTaps = 48;
