@@ -1,5 +1,7 @@
 // Cost of the audio callback: the five noise channels, looping 22050 Hz recordings read at
-// uneven rates, mixed into 48 kHz stereo in device-sized blocks.
+// uneven rates through the band-limiting filter, mixed into 48 kHz stereo in device-sized
+// blocks. The plain benchmarks take the path the mixer picks for this processor; the ones named
+// after a path take that one, so each can be compared.
 
 #include "Mixer.h"
 #include "Recording.h"
@@ -16,6 +18,7 @@ namespace {
 
 using qf::sound::Mixer;
 using qf::sound::Recording;
+using qf::sound::SpanMixer;
 using qf::sound::Voice;
 
 constexpr int kRecordingRate = 22050;
@@ -38,13 +41,18 @@ std::shared_ptr<const Recording> thirtySecondsOfNoise(unsigned seed) {
 
 // Five playing voices; with `ramping` every block changes every voice's level, so each block
 // starts with a fade, as when a slider is being dragged.
-void fiveChannels(benchmark::State& state, bool ramping) {
+void fiveChannels(benchmark::State& state, bool ramping, SpanMixer::Path path) {
+    if (!SpanMixer::supports(path)) {
+        state.SkipWithError("this processor cannot take that path");
+        return;
+    }
     Mixer mixer(kDeviceRate);
     std::array<Voice*, kVoices> voices{};
     for (std::size_t v = 0; v < kVoices; ++v) {
         voices[v] = mixer.addVoice(thirtySecondsOfNoise(static_cast<unsigned>(v + 1)));
         voices[v]->setFrequency(kRates[v]);
         voices[v]->setGains(0.8f, 0.6f);
+        voices[v]->usePath(path);
         voices[v]->play(true);
     }
     std::vector<float> out(2 * kBlockFrames);
@@ -76,15 +84,21 @@ void fiveChannels(benchmark::State& state, bool ramping) {
 }
 
 void BM_FiveChannelsSteady(benchmark::State& state) {
-    fiveChannels(state, false);
+    fiveChannels(state, false, SpanMixer::fastestPath());
 }
 void BM_FiveChannelsRamping(benchmark::State& state) {
-    fiveChannels(state, true);
+    fiveChannels(state, true, SpanMixer::fastestPath());
+}
+void BM_FiveChannels(benchmark::State& state, bool ramping, SpanMixer::Path path) {
+    fiveChannels(state, ramping, path);
 }
 
 // Timed around the mixing alone, so setting the levels is not counted as mixing.
 BENCHMARK(BM_FiveChannelsSteady)->UseManualTime();
 BENCHMARK(BM_FiveChannelsRamping)->UseManualTime();
+BENCHMARK_CAPTURE(BM_FiveChannels, SteadySse2, false, SpanMixer::Path::Sse2)->UseManualTime();
+BENCHMARK_CAPTURE(BM_FiveChannels, RampingSse2, true, SpanMixer::Path::Sse2)->UseManualTime();
+BENCHMARK_CAPTURE(BM_FiveChannels, SteadyPlain, false, SpanMixer::Path::Plain)->UseManualTime();
 
 } // namespace
 

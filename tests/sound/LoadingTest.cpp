@@ -1,5 +1,6 @@
 // Making buffers from files: what loads, how it sounds, and what is refused without harm.
 
+#include "AllocationMeter.h"
 #include "SoundTestKit.h"
 
 #include "Mixer.h"
@@ -151,6 +152,44 @@ TEST_F(LoadingTest, FileCutShortPlaysOnlyWhatIsThere) {
         ASSERT_TRUE(std::isfinite(x));
     }
     EXPECT_LT(buffer->GetCurrentPosition(), keptFrames * 4);
+}
+
+TEST_F(LoadingTest, HeaderClaimingHoursOfSoundInAFewBytesIsRefused) {
+    const std::string path = writeTone(dir_, "claims.wav", 441.0, 0.4, 256);
+    std::string bytes = readBytes(path);
+    const std::size_t size = bytes.find("data") + 4;
+    ASSERT_EQ(bytes.size(), size + 4 + 1024);
+    // Two gigabytes claimed, one kilobyte there.
+    bytes.replace(size, 4, std::string("\xF0\xFF\xFF\x7F", 4));
+    writeBytes(path, bytes);
+
+    AllocationMeter::start();
+    std::unique_ptr<SoundBuffer> buffer;
+    std::string reason;
+    EXPECT_EQ(tryLoad(path, buffer, reason), SoundResult::BadFormat);
+    EXPECT_LT(AllocationMeter::peakSinceStart(), std::size_t{64} << 10);
+    EXPECT_EQ(buffer, nullptr);
+    EXPECT_NE(reason.find("claims 6.8 hours"), std::string::npos) << reason;
+    EXPECT_NE(reason.find("holds only"), std::string::npos) << reason;
+}
+
+TEST_F(LoadingTest, LoadingHoldsLittleMoreThanTheSamplesThemselves) {
+    // Ten seconds at 44.1 kHz: as 16-bit stereo that is 1.7 MB, as float up to twice as much.
+    const std::size_t frames = 441000;
+    const std::size_t samples = frames * 2 * sizeof(std::int16_t);
+    const auto tone = sine(frames, 2, 44100, 441.0, 0.4);
+    const auto mono = sine(frames, 1, 44100, 441.0, 0.4);
+    writePcm16(dir_.file("stereo.wav"), 44100, 2, toPcm16(tone));
+    writePcm16(dir_.file("mono.wav"), 44100, 1, toPcm16(mono));
+    writeFloat(dir_.file("float.wav"), 44100, 2, tone);
+    for (const char* name : {"stereo.wav", "mono.wav", "float.wav"}) {
+        SCOPED_TRACE(name);
+        AllocationMeter::start();
+        auto buffer = loadBuffer(*device_, dir_.file(name));
+        const std::size_t held = AllocationMeter::peakSinceStart();
+        EXPECT_GE(held, samples);
+        EXPECT_LE(held, samples + (std::size_t{128} << 10));
+    }
 }
 
 TEST_F(LoadingTest, MonoPlaysOnBothSides) {

@@ -128,6 +128,24 @@ TEST_F(PositionTest, PlayStartsFromAnyPositionSet) {
     EXPECT_NEAR(frameOf(out[0]), now, 4.0);
 }
 
+TEST_F(PositionTest, PositionReadAfterASeekIsTheNewPlaceWhileTheJumpIsMade) {
+    buffer_->Play(DSBPLAY_LOOPING);
+    pull(*device_, kDeviceRate);
+    const std::uint32_t target = 5000;
+    ASSERT_GT(framesAt(*buffer_), 4 * target);
+    ASSERT_EQ(buffer_->SetCurrentPosition(target * SoundBuffer::kBytesPerFrame), SoundResult::Ok);
+    // Fading out the old place and jumping take a few short periods; meanwhile the position is
+    // already the new one, and from then on it only moves on from there.
+    const std::size_t shortPeriod = 64;
+    for (std::size_t period = 1; period <= 12; ++period) {
+        SCOPED_TRACE(period);
+        pull(*device_, shortPeriod, shortPeriod);
+        const std::uint32_t now = framesAt(*buffer_);
+        EXPECT_GE(now, target);
+        EXPECT_LE(now, target + period * shortPeriod * kStep + 1);
+    }
+}
+
 TEST_F(PositionTest, PositionsPastTheEndAreRefused) {
     ASSERT_EQ(buffer_->SetCurrentPosition(1000 * SoundBuffer::kBytesPerFrame), SoundResult::Ok);
     EXPECT_EQ(buffer_->SetCurrentPosition(kRampFrames * SoundBuffer::kBytesPerFrame),
