@@ -31,10 +31,10 @@ public:
     SoundResult SetFrequency(std::uint32_t hertz);
     int GetFrequency() const { return static_cast<int>(frequency_); }
 
-    std::int32_t volume() const { return volume_; }
-    std::int32_t pan() const { return pan_; }
-    bool isPlaying() const { return voice_.isPlaying(); }
-    std::uint32_t flags() const { return flags_; }
+    std::int32_t GetVolume() const { return volume_; }
+    std::int32_t GetPan() const { return pan_; }
+    bool IsPlaying() const { return voice_.isPlaying(); }
+    std::uint32_t GetFlags() const { return flags_; }
 
     static constexpr std::uint32_t kBytesPerFrame = 4;
 

@@ -42,21 +42,21 @@ protected:
 
 TEST_F(MixerControlsTest, CheckBoxStartsAndStopsItsChannelAndShowsItsPicture) {
     panel.setCheckState(3, 1);
-    EXPECT_TRUE(engine.buffer(3)->isPlaying());
+    EXPECT_TRUE(engine.buffer(3)->IsPlaying());
     EXPECT_EQ(lastPicture(), "blue_noise.jpg");
     panel.setCheckState(3, 0);
-    EXPECT_FALSE(engine.buffer(3)->isPlaying());
+    EXPECT_FALSE(engine.buffer(3)->IsPlaying());
     EXPECT_EQ(lastPicture(), "blue_noise.jpg");
     EXPECT_EQ(panel.pictures.size(), 2u);
 }
 
 TEST_F(MixerControlsTest, GreyStateNeitherStartsNorStops) {
     panel.setCheckState(1, 2);
-    EXPECT_FALSE(engine.buffer(1)->isPlaying());
+    EXPECT_FALSE(engine.buffer(1)->IsPlaying());
     EXPECT_EQ(lastPicture(), "brown_noise.jpg");
     panel.setCheckState(1, 1);
     panel.setCheckState(1, 2);
-    EXPECT_TRUE(engine.buffer(1)->isPlaying());
+    EXPECT_TRUE(engine.buffer(1)->IsPlaying());
 }
 
 TEST_F(MixerControlsTest, MuteTwiceRestoresEverySliderAndChannel) {
@@ -68,13 +68,13 @@ TEST_F(MixerControlsTest, MuteTwiceRestoresEverySliderAndChannel) {
     EXPECT_EQ(controls.muteState(), 1);
     for (int row = 1; row <= 5; ++row) {
         EXPECT_EQ(panel.volumes[row - 1], -3000);
-        EXPECT_EQ(engine.buffer(row)->volume(), -3000);
+        EXPECT_EQ(engine.buffer(row)->GetVolume(), -3000);
     }
     controls.mute();
     EXPECT_EQ(controls.muteState(), 0);
     for (int row = 1; row <= 5; ++row) {
         EXPECT_EQ(panel.volumes[row - 1], before[row - 1]);
-        EXPECT_EQ(engine.buffer(row)->volume(), before[row - 1]);
+        EXPECT_EQ(engine.buffer(row)->GetVolume(), before[row - 1]);
     }
 }
 
@@ -82,10 +82,10 @@ TEST_F(MixerControlsTest, SliderMovedWhileMutedIsHeardAndThenRestoredToTheSavedV
     panel.setVolumeValue(2, -400);
     controls.mute();
     panel.setVolumeValue(2, -100);
-    EXPECT_EQ(engine.buffer(2)->volume(), -100);
+    EXPECT_EQ(engine.buffer(2)->GetVolume(), -100);
     controls.mute();
     EXPECT_EQ(panel.volumes[1], -400);
-    EXPECT_EQ(engine.buffer(2)->volume(), -400);
+    EXPECT_EQ(engine.buffer(2)->GetVolume(), -400);
 }
 
 TEST_F(MixerControlsTest, ResetAllStopsEveryRowAndEndsOnTheLastChangedPicture) {
@@ -93,12 +93,12 @@ TEST_F(MixerControlsTest, ResetAllStopsEveryRowAndEndsOnTheLastChangedPicture) {
     panel.setCheckState(4, 1);
     panel.pictures.clear();
     controls.resetAll();
-    EXPECT_FALSE(engine.buffer(2)->isPlaying());
-    EXPECT_FALSE(engine.buffer(4)->isPlaying());
+    EXPECT_FALSE(engine.buffer(2)->IsPlaying());
+    EXPECT_FALSE(engine.buffer(4)->IsPlaying());
     ASSERT_EQ(panel.pictures.size(), 2u);
     EXPECT_EQ(lastPicture(), "violet.jpg");
     for (int row = 1; row <= 5; ++row) {
-        EXPECT_EQ(engine.buffer(row)->volume(), -1500);
+        EXPECT_EQ(engine.buffer(row)->GetVolume(), -1500);
         EXPECT_EQ(engine.buffer(row)->GetFrequency(), 32767);
     }
 }
@@ -118,7 +118,7 @@ TEST_F(MixerControlsTest, PanMovesAllFiveChannelsPlayingOrNot) {
     panel.setCheckState(5, 1);
     controls.panChanged(-2500);
     for (int row = 1; row <= 5; ++row) {
-        EXPECT_EQ(engine.buffer(row)->pan(), -2500);
+        EXPECT_EQ(engine.buffer(row)->GetPan(), -2500);
     }
 }
 

@@ -34,7 +34,7 @@ TEST_F(NoiseEngineTest, EachRowPlaysTheNoiseItsCaptionNames) {
         ASSERT_NE(engine.buffer(row), nullptr) << "row " << row;
         EXPECT_EQ(engine.buffer(row)->GetFrequency(), FakeAppFolder::rateOf(expected[row - 1]))
             << ChannelTable::row(row).caption;
-        EXPECT_FALSE(engine.buffer(row)->isPlaying());
+        EXPECT_FALSE(engine.buffer(row)->IsPlaying());
         EXPECT_EQ(engine.buffer(row)->GetCurrentPosition(), 0u);
     }
     EXPECT_TRUE(messages.shown.empty());
@@ -95,8 +95,8 @@ TEST_F(NoiseEngineTest, StoredMixIsRestoredBetweenChannelsAndVolumes) {
     });
     ASSERT_TRUE(engine.Initialise(panel, messages, 1));
     EXPECT_TRUE(channelsExisted);
-    EXPECT_EQ(engine.buffer(3)->volume(), -1200);
-    EXPECT_EQ(engine.buffer(1)->volume(), 0);
+    EXPECT_EQ(engine.buffer(3)->GetVolume(), -1200);
+    EXPECT_EQ(engine.buffer(1)->GetVolume(), 0);
 }
 
 TEST_F(NoiseEngineTest, MissingRecordingDisablesOnlyItsRow) {
@@ -135,7 +135,7 @@ TEST_F(NoiseEngineTest, StopSoundStopsAndRewindsEveryChannel) {
     engine.StopSound();
     mixer.render(4800);
     for (int row = 1; row <= 5; ++row) {
-        EXPECT_FALSE(engine.buffer(row)->isPlaying()) << row;
+        EXPECT_FALSE(engine.buffer(row)->IsPlaying()) << row;
         EXPECT_EQ(engine.buffer(row)->GetCurrentPosition(), 0u) << row;
     }
     const auto quiet = mixer.render(480);

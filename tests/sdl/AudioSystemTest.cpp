@@ -165,7 +165,7 @@ TEST_F(AudioSystemTest, SoundResumesWhereItStopped) {
         << "the sound did not come back";
     // Going on from where it was, not from the start.
     EXPECT_GT(buffer->GetCurrentPosition(), atLoss);
-    EXPECT_TRUE(buffer->isPlaying());
+    EXPECT_TRUE(buffer->IsPlaying());
     EXPECT_EQ(output->reopenCount(), 1);
     EXPECT_EQ(device->mixer().deviceRate(), 44100);
 }

@@ -106,8 +106,8 @@ TEST_F(LevelTest, OutOfRangeValuesAreRefusedAndChangeNothing) {
     EXPECT_EQ(buffer->SetVolume(-10001), SoundResult::InvalidParam);
     EXPECT_EQ(buffer->SetPan(10001), SoundResult::InvalidParam);
     EXPECT_EQ(buffer->SetPan(-10001), SoundResult::InvalidParam);
-    EXPECT_EQ(buffer->volume(), -600);
-    EXPECT_EQ(buffer->pan(), 3000);
+    EXPECT_EQ(buffer->GetVolume(), -600);
+    EXPECT_EQ(buffer->GetPan(), 3000);
 
     pull(*device, kSettleFrames);
     const auto after = pull(*device, kOneSecond);

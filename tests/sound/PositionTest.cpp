@@ -58,7 +58,7 @@ TEST_F(PositionTest, StopKeepsThePlaceAndPlayResumesFromIt) {
     // The fade-out may carry it on a little (under 10 ms), no more.
     EXPECT_GE(stopped, reached - 1);
     EXPECT_LE(stopped, reached + 0.010 * kRecordingRate);
-    EXPECT_FALSE(buffer_->isPlaying());
+    EXPECT_FALSE(buffer_->IsPlaying());
 
     // Stopped, it neither moves nor sounds.
     const auto silent = pull(*device_, kDeviceRate);
@@ -160,9 +160,9 @@ TEST_F(PositionTest, OneShotPlayEndsWithTheRecordingAndStartsAgainFromTheTop) {
     buffer_->Play(0);
     const std::size_t recordingLength = static_cast<std::size_t>(kRampFrames / kStep);
     pull(*device_, recordingLength - kDeviceRate / 10);
-    EXPECT_TRUE(buffer_->isPlaying());
+    EXPECT_TRUE(buffer_->IsPlaying());
     pull(*device_, kDeviceRate / 10 + kBlockFrames);
-    EXPECT_FALSE(buffer_->isPlaying());
+    EXPECT_FALSE(buffer_->IsPlaying());
     EXPECT_EQ(peak(pull(*device_, kDeviceRate / 4)), 0.0);
     EXPECT_EQ(framesAt(*buffer_), 0u);
 

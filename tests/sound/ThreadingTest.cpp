@@ -83,7 +83,7 @@ TEST(ThreadingTest, InterfaceChangesWhileTheAudioThreadMixes) {
             break;
         case 6:
             (void)buffer.GetCurrentPosition();
-            (void)buffer.isPlaying();
+            (void)buffer.IsPlaying();
             break;
         default:
             std::this_thread::yield();

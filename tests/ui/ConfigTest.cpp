@@ -101,18 +101,18 @@ TEST_F(ConfigTest, StoredMixStartsItsRowsBeforeTheirVolumesArrive) {
     int volumeWhenTicked = 1;
     open([&] {
         QObject::connect(ui->checkBoxes[1], &QCheckBox::stateChanged, [&] {
-            playingWhenTicked = channel(2).isPlaying();
-            volumeWhenTicked = channel(2).volume();
+            playingWhenTicked = channel(2).IsPlaying();
+            volumeWhenTicked = channel(2).GetVolume();
         });
     });
     EXPECT_TRUE(playingWhenTicked);
     EXPECT_EQ(volumeWhenTicked, 0) << "the row started before the file's volumes were applied";
-    EXPECT_TRUE(channel(2).isPlaying());
-    EXPECT_TRUE(channel(4).isPlaying());
-    EXPECT_FALSE(channel(1).isPlaying());
+    EXPECT_TRUE(channel(2).IsPlaying());
+    EXPECT_TRUE(channel(4).IsPlaying());
+    EXPECT_FALSE(channel(1).IsPlaying());
     EXPECT_EQ(std::filesystem::path(window->pictureShown().toStdString()).filename(), "violet.jpg");
-    EXPECT_EQ(channel(2).volume(), -1200);
-    EXPECT_EQ(channel(4).volume(), -3000);
+    EXPECT_EQ(channel(2).GetVolume(), -1200);
+    EXPECT_EQ(channel(4).GetVolume(), -3000);
     // A frequency equal to the slider's own value still reaches the channel.
     EXPECT_EQ(channel(1).GetFrequency(), 1000);
     EXPECT_EQ(channel(3).GetFrequency(), 8000);
@@ -124,8 +124,8 @@ TEST_F(ConfigTest, StoredMixStartsItsRowsBeforeTheirVolumesArrive) {
 TEST_F(ConfigTest, FifteenLinesAndExtraFieldsReadLikeTheWrittenLine) {
     put(settingsFile(), "1\n0\n0\n0\n0\n-10\n0\n0\n0\n0\n2000\n1000\n1000\n1000\n1000\n7,8,9\n");
     open();
-    EXPECT_TRUE(channel(1).isPlaying());
-    EXPECT_EQ(channel(1).volume(), -10);
+    EXPECT_TRUE(channel(1).IsPlaying());
+    EXPECT_EQ(channel(1).GetVolume(), -10);
     EXPECT_EQ(channel(1).GetFrequency(), 2000);
 }
 
@@ -133,7 +133,7 @@ TEST_F(ConfigTest, BrokenSettingsFileIsSetAsideAndReplacedAtExit) {
     put(settingsFile(), "1,1,1,1,1,0,0,abc");
     open();
     for (int row = 1; row <= 5; ++row) {
-        EXPECT_FALSE(channel(row).isPlaying()) << "nothing of a broken file is applied";
+        EXPECT_FALSE(channel(row).IsPlaying()) << "nothing of a broken file is applied";
     }
     EXPECT_EQ(contents(folder.path() / "settings.ini.bad"), "1,1,1,1,1,0,0,abc");
     EXPECT_TRUE(messages.shown.empty());
@@ -167,9 +167,9 @@ TEST_F(ConfigTest, SaveThenLoadTheSameFileChangesAndRestartsNothing) {
     for (const auto& spy : spies) {
         EXPECT_EQ(spy->count(), 0);
     }
-    EXPECT_TRUE(channel(3).isPlaying());
+    EXPECT_TRUE(channel(3).IsPlaying());
     EXPECT_GE(channel(3).GetCurrentPosition(), position) << "not restarted";
-    EXPECT_EQ(channel(3).volume(), -700);
+    EXPECT_EQ(channel(3).GetVolume(), -700);
     EXPECT_EQ(messages.shown, (std::vector<std::string>{file.string(), file.string()}));
     EXPECT_EQ(dialog.Filter, "Quietfield Files (*.qfc)| *.qfc");
     EXPECT_EQ(dialog.InitDir, folder.str());
@@ -183,9 +183,9 @@ TEST_F(ConfigTest, LoadStartsStopsAndKeepsRowsAsTheFileSays) {
     put(file, "1,0,1,0,0,0,0,0,0,0,1000,1000,1000,1000,1000\r\n");
     dialog.answer = file.string();
     window->menu().loadConfigAction->trigger();
-    EXPECT_TRUE(channel(1).isPlaying());
-    EXPECT_FALSE(channel(2).isPlaying());
-    EXPECT_TRUE(channel(3).isPlaying());
+    EXPECT_TRUE(channel(1).IsPlaying());
+    EXPECT_FALSE(channel(2).IsPlaying());
+    EXPECT_TRUE(channel(3).IsPlaying());
     EXPECT_EQ(channel(2).GetFrequency(), 1000);
     EXPECT_NE(window->engine().soundDevice(), window->engine().channelDevice())
         << "loading makes a new device";
@@ -201,12 +201,12 @@ TEST_F(ConfigTest, LoadingWhileMutedKeepsTheVolumesSavedByMute) {
     ui->panSlider->setValue(2000);
     window->menu().loadConfigAction->trigger();
     EXPECT_EQ(window->mixer().muteState(), 1);
-    EXPECT_EQ(channel(2).volume(), -100);
+    EXPECT_EQ(channel(2).GetVolume(), -100);
     EXPECT_EQ(ui->panSlider->value(), 2000) << "pan is not part of a mix";
     window->mixer().mute();
     EXPECT_EQ(window->volumeValue(1), -400);
     EXPECT_EQ(window->volumeValue(2), 0);
-    EXPECT_EQ(channel(1).volume(), -400);
+    EXPECT_EQ(channel(1).GetVolume(), -400);
 }
 
 TEST_F(ConfigTest, BrokenConfigurationIsNamedAndChangesNothing) {
@@ -222,7 +222,7 @@ TEST_F(ConfigTest, BrokenConfigurationIsNamedAndChangesNothing) {
     EXPECT_NE(messages.shown[1].find(file.string()), std::string::npos) << messages.shown[1];
     EXPECT_NE(messages.shown[1].find("15"), std::string::npos) << "names the field";
     EXPECT_EQ(values(), before);
-    EXPECT_FALSE(channel(1).isPlaying());
+    EXPECT_FALSE(channel(1).IsPlaying());
 }
 
 TEST_F(ConfigTest, CancellingShowsAnEmptyBoxAndNothingElse) {
@@ -244,7 +244,7 @@ TEST_F(ConfigTest, NoNewDeviceAbandonsTheLoad) {
     ASSERT_EQ(messages.shown.size(), 2u);
     EXPECT_EQ(messages.shown[1], "Unable to Continue, Error creating Directsound object.");
     EXPECT_EQ(window->checkState(1), 0);
-    EXPECT_FALSE(channel(1).isPlaying());
+    EXPECT_FALSE(channel(1).IsPlaying());
 }
 
 TEST_F(ConfigTest, SaveThatCannotWriteSaysWhyAndChangesNothing) {
@@ -265,7 +265,7 @@ TEST_F(ConfigTest, SettingsFileLoadsLikeAnyConfiguration) {
     put(settingsFile(), "0,0,0,0,1,0,0,0,0,-5,1000,1000,1000,1000,1500\r\n");
     dialog.answer = settingsFile().string();
     window->menu().loadConfigAction->trigger();
-    EXPECT_TRUE(channel(5).isPlaying());
+    EXPECT_TRUE(channel(5).IsPlaying());
     EXPECT_EQ(channel(5).GetFrequency(), 1500);
 }
 

@@ -33,7 +33,7 @@ protected:
               &dialog) {
         window.setUnloadStep([this] {
             ++unloads;
-            stoppedBeforeUnload = !window.engine().buffer(1)->isPlaying();
+            stoppedBeforeUnload = !window.engine().buffer(1)->IsPlaying();
         });
         window.load();
         window.controlsLayout().checkBoxes[0]->setValue(1);
@@ -123,7 +123,7 @@ TEST_F(MainWindowShellTest, CloseBoxTakesTheSamePath) {
 TEST_F(MainWindowShellTest, TrayMinimisesAndChangesNothingElse) {
     QTest::mouseClick(window.controlsLayout().trayButton, Qt::LeftButton);
     EXPECT_TRUE(window.windowState() & Qt::WindowMinimized);
-    EXPECT_TRUE(window.engine().buffer(1)->isPlaying());
+    EXPECT_TRUE(window.engine().buffer(1)->IsPlaying());
     EXPECT_EQ(unloads, 0);
     window.showNormal();
     EXPECT_EQ(window.controlsLayout().checkBoxes[0]->value(), 1);

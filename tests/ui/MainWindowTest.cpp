@@ -78,7 +78,7 @@ TEST_F(MainWindowTest, FirstStartShowsTheRecordingsOwnRatesAndSlidersAt1000) {
         EXPECT_EQ(ui->readouts[i]->text().toInt(), FakeAppFolder::rateOf(files[i])) << files[i];
         EXPECT_EQ(ui->frequencySliders[i]->value(), 1000);
         EXPECT_EQ(ui->volumeSliders[i]->value(), 0);
-        EXPECT_FALSE(channel(i + 1).isPlaying());
+        EXPECT_FALSE(channel(i + 1).IsPlaying());
     }
     EXPECT_TRUE(window->playTimerEnabled());
     EXPECT_TRUE(window->pictureShown().isEmpty());
@@ -87,11 +87,11 @@ TEST_F(MainWindowTest, FirstStartShowsTheRecordingsOwnRatesAndSlidersAt1000) {
 TEST_F(MainWindowTest, ClickingARowStartsAndStopsItsChannelAndShowsItsPicture) {
     open();
     click(ui->checkBoxes[2]);
-    EXPECT_TRUE(channel(3).isPlaying());
+    EXPECT_TRUE(channel(3).IsPlaying());
     EXPECT_EQ(picture(), "blue_noise.jpg");
     EXPECT_FALSE(ui->pictureBox->pixmap().isNull());
     click(ui->checkBoxes[2]);
-    EXPECT_FALSE(channel(3).isPlaying());
+    EXPECT_FALSE(channel(3).IsPlaying());
     EXPECT_EQ(picture(), "blue_noise.jpg");
 }
 
@@ -100,9 +100,9 @@ TEST_F(MainWindowTest, SlidersActDuringADragAndOnlyOnChange) {
     QScrollBar* volume = ui->volumeSliders[1];
     volume->setSliderDown(true);
     volume->setSliderPosition(-900);
-    EXPECT_EQ(channel(2).volume(), -900);
+    EXPECT_EQ(channel(2).GetVolume(), -900);
     volume->setSliderPosition(-950);
-    EXPECT_EQ(channel(2).volume(), -950);
+    EXPECT_EQ(channel(2).GetVolume(), -950);
     volume->setSliderDown(false);
 
     QSignalSpy changes(ui->frequencySliders[0], &QScrollBar::valueChanged);
@@ -114,7 +114,7 @@ TEST_F(MainWindowTest, SlidersActDuringADragAndOnlyOnChange) {
 
     ui->panSlider->triggerAction(QAbstractSlider::SliderPageStepAdd);
     for (int row = 1; row <= 5; ++row) {
-        EXPECT_EQ(channel(row).pan(), 2000);
+        EXPECT_EQ(channel(row).GetPan(), 2000);
     }
 }
 
@@ -129,15 +129,15 @@ TEST_F(MainWindowTest, MuteTwiceRestoresEverySliderAndChannel) {
     EXPECT_EQ(alreadyMuted.count(), 0);
     for (int i = 0; i < 5; ++i) {
         EXPECT_EQ(ui->volumeSliders[i]->value(), -3000);
-        EXPECT_EQ(channel(i + 1).volume(), -3000);
+        EXPECT_EQ(channel(i + 1).GetVolume(), -3000);
     }
     ui->volumeSliders[0]->setValue(-50);
-    EXPECT_EQ(channel(1).volume(), -50);
+    EXPECT_EQ(channel(1).GetVolume(), -50);
     click(ui->muteButton);
     EXPECT_EQ(window->mixer().muteState(), 0);
     for (int i = 0; i < 5; ++i) {
         EXPECT_EQ(ui->volumeSliders[i]->value(), before[i]);
-        EXPECT_EQ(channel(i + 1).volume(), before[i]);
+        EXPECT_EQ(channel(i + 1).GetVolume(), before[i]);
     }
     EXPECT_EQ(ui->muteButton->text(), QStringLiteral("Mute"));
 }
@@ -148,8 +148,8 @@ TEST_F(MainWindowTest, ResetAllWithRowsTwoAndFourOnEndsShowingViolet) {
     click(ui->checkBoxes[3]);
     ui->panSlider->setValue(1000);
     click(ui->resetAllButton);
-    EXPECT_FALSE(channel(2).isPlaying());
-    EXPECT_FALSE(channel(4).isPlaying());
+    EXPECT_FALSE(channel(2).IsPlaying());
+    EXPECT_FALSE(channel(4).IsPlaying());
     EXPECT_EQ(picture(), "violet.jpg");
     for (int i = 0; i < 5; ++i) {
         EXPECT_EQ(ui->checkBoxes[i]->value(), 0);
@@ -170,11 +170,11 @@ TEST_F(MainWindowTest, GreyStateIsOnlyReachedFromCodeAndChangesNothingHeard) {
     open();
     window->setCheckState(5, 2);
     EXPECT_EQ(ui->checkBoxes[4]->checkState(), Qt::PartiallyChecked);
-    EXPECT_FALSE(channel(5).isPlaying());
+    EXPECT_FALSE(channel(5).IsPlaying());
     EXPECT_EQ(picture(), "white_noise.jpg");
     click(ui->checkBoxes[4]);
     EXPECT_EQ(ui->checkBoxes[4]->value(), 1);
-    EXPECT_TRUE(channel(5).isPlaying());
+    EXPECT_TRUE(channel(5).IsPlaying());
     click(ui->checkBoxes[4]);
     click(ui->checkBoxes[4]);
     EXPECT_EQ(ui->checkBoxes[4]->value(), 1) << "a click never leads into the grey state";
@@ -186,7 +186,7 @@ TEST_F(MainWindowTest, MissingRecordingDisablesItsRowWithATooltipNamingIt) {
     EXPECT_FALSE(ui->checkBoxes[3]->isEnabled());
     EXPECT_TRUE(ui->checkBoxes[3]->toolTip().contains(QStringLiteral("violet.Wav")));
     click(ui->checkBoxes[0]);
-    EXPECT_TRUE(channel(1).isPlaying());
+    EXPECT_TRUE(channel(1).IsPlaying());
     EXPECT_TRUE(messages.shown.empty());
 }
 
@@ -217,7 +217,7 @@ TEST_F(MainWindowTest, ClosingStopsAndRewindsEveryChannel) {
     window->close();
     window->engine().soundDevice()->mixer().render(2400);
     for (int row = 1; row <= 5; ++row) {
-        EXPECT_FALSE(channel(row).isPlaying());
+        EXPECT_FALSE(channel(row).IsPlaying());
         EXPECT_EQ(channel(row).GetCurrentPosition(), 0u);
     }
 }
