@@ -28,13 +28,10 @@ has_noise_stream() {
 
 qf_session_start
 
-cp -a "$(dirname "$app")" "$QF_SESSION_DIR/app"
-qf_spawn "$QF_SESSION_DIR/app/$(basename "$app")"
-pid=$QF_LAST_PID
-wid=$(qf_wait_for_window "$pid" 554 "336-420" 30) || fail "the main window did not appear"
-geometry=$(xdotool getwindowgeometry --shell "$wid")
-menu_h=$(($(sed -n 's/^HEIGHT=//p' <<<"$geometry") - 336))
-sleep 1
+qf_start_program "$app" || fail "the main window did not appear"
+pid=$QF_APP_PID
+wid=$QF_APP_WID
+menu_h=$QF_MENU_H
 # Check2 "Pink Noise" sits at (24, 56) in the client area.
 xdotool mousemove --window "$wid" 34 $((menu_h + 64)) sleep 0.1 click 1
 sleep 0.5

@@ -19,15 +19,13 @@ fail() {
 
 qf_session_start
 
-cp -a "$(dirname "$app")" "$QF_SESSION_DIR/app"
-qf_spawn "$QF_SESSION_DIR/app/$(basename "$app")"
-pid=$QF_LAST_PID
-wid=$(qf_wait_for_window "$pid" 554 "336-420" 30) || fail "the main window did not appear"
+qf_start_program "$app" || fail "the main window did not appear"
+pid=$QF_APP_PID
+wid=$QF_APP_WID
+menu_h=$QF_MENU_H
 geometry=$(xdotool getwindowgeometry --shell "$wid")
 win_x=$(sed -n 's/^X=//p' <<<"$geometry")
 win_y=$(sed -n 's/^Y=//p' <<<"$geometry")
-menu_h=$(($(sed -n 's/^HEIGHT=//p' <<<"$geometry") - 336))
-sleep 1
 
 # White Noise (the fifth row): the flattest spectrum gives the steadiest level over a few ms, so
 # the step stands out sharply. Its check box is at (24, 128) in the client area, its volume

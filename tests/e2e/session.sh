@@ -336,6 +336,20 @@ qf_record_stop() {
 # Starts a program in the background, its output in logs/<name>.<n>.log; it is ended at
 # teardown if it still runs, together with any process it started. Its pid is left in
 # QF_LAST_PID.
+# Starts the program from a private copy of its folder (closing it writes its settings beside it)
+# and waits for its main window. Sets QF_APP_PID, QF_APP_WID and QF_MENU_H, the height of the
+# menu bar above the window's client area.
+qf_start_program() {
+    local app=$1 geometry
+    cp -a "$(dirname "$app")" "$QF_SESSION_DIR/app"
+    qf_spawn "$QF_SESSION_DIR/app/$(basename "$app")"
+    QF_APP_PID=$QF_LAST_PID
+    QF_APP_WID=$(qf_wait_for_window "$QF_APP_PID" 554 "336-420" 30) || return 1
+    geometry=$(xdotool getwindowgeometry --shell "$QF_APP_WID")
+    QF_MENU_H=$(($(sed -n 's/^HEIGHT=//p' <<<"$geometry") - 336))
+    sleep 1
+}
+
 qf_spawn() {
     local name
     name=$(basename "$1")
