@@ -33,8 +33,9 @@ MainWindow::MainWindow(std::string appFolder, MessageBox& messages,
         return QString::fromStdString(FileLookup::resolve(appFolder, literal));
     };
     setWindowIcon(QIcon(picture("\\icon.png")));
-    client_->setPicture(PictureFile::load(picture("\\background.jpg"),
-                                          {MainWindowLayout::kClientWidth, MainWindowLayout::kClientHeight}));
+    client_->setPicture(
+        PictureFile::load(picture("\\background.jpg"),
+                          {MainWindowLayout::kClientWidth, MainWindowLayout::kClientHeight}));
     client_->setFixedSize(MainWindowLayout::kClientWidth, MainWindowLayout::kClientHeight);
     setCentralWidget(client_);
     layout()->setSizeConstraint(QLayout::SetFixedSize);

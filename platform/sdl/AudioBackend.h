@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DeviceSpec.h"
+#include "DeviceFormat.h"
 
 #include <cstdint>
 #include <string>
@@ -22,11 +22,11 @@ public:
     // Takes it down; every device still open goes with it.
     virtual void stop() = 0;
 
-    // Opens the desktop's default output (or input, for a capture spec). With `exactRate` the
+    // Opens the desktop's default output (or input, for a capture format). With `exactRate` the
     // device runs at want.rate whatever the hardware does; otherwise it may choose its own.
     // Returns 0 and a reason on failure. A new device starts paused.
-    virtual DeviceId open(const DeviceSpec& want, bool exactRate, Pump pump, void* user,
-                          DeviceSpec& obtained, std::string& reason) = 0;
+    virtual DeviceId open(const DeviceFormat& want, bool exactRate, Pump pump, void* user,
+                          DeviceFormat& obtained, std::string& reason) = 0;
     virtual void pause(DeviceId device, bool paused) = 0;
     // True once the device has stopped for good (its server or hardware went away).
     virtual bool lost(DeviceId device) = 0;
@@ -36,7 +36,7 @@ public:
     virtual bool defaultChanged() = 0;
     // Whether the device's stream plays somewhere other than the desktop's default; false when
     // that cannot be told. May wait briefly for the sound server.
-    virtual bool strayed(const DeviceSpec& spec) = 0;
+    virtual bool strayed(const DeviceFormat& format) = 0;
 
     // The calling thread will make no more calls.
     virtual void threadDone() = 0;

@@ -12,7 +12,7 @@ AudioDevice::~AudioDevice() {
     worker_->release(slot_);
 }
 
-const DeviceSpec& AudioDevice::spec() const {
+const DeviceFormat& AudioDevice::format() const {
     return slot_->obtained();
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DeviceSpec.h"
+#include "DeviceFormat.h"
 
 #include <memory>
 
@@ -19,7 +19,7 @@ public:
     AudioDevice& operator=(const AudioDevice&) = delete;
 
     // As the device first opened; reopened devices keep its rate.
-    const DeviceSpec& spec() const;
+    const DeviceFormat& format() const;
     // A new device is paused; these take effect on the audio system's thread, soon after.
     void play();
     void pause();

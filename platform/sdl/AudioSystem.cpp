@@ -20,7 +20,7 @@ AudioSystem::~AudioSystem() {
     }
 }
 
-std::unique_ptr<AudioDevice> AudioSystem::open(const DeviceSpec& want, DeviceCallback& callback,
+std::unique_ptr<AudioDevice> AudioSystem::open(const DeviceFormat& want, DeviceCallback& callback,
                                                std::string& reason) {
     auto slot = worker_->open(want, callback, kOpenWait, reason);
     if (!slot) {

@@ -3,7 +3,7 @@
 #include "AudioBackend.h"
 #include "AudioDevice.h"
 #include "DeviceCallback.h"
-#include "DeviceSpec.h"
+#include "DeviceFormat.h"
 
 #include <chrono>
 #include <memory>
@@ -32,9 +32,9 @@ public:
     AudioSystem(const AudioSystem&) = delete;
     AudioSystem& operator=(const AudioSystem&) = delete;
 
-    // Opens the default output (or input, for a capture spec) at the rate it offers. Null,
+    // Opens the default output (or input, for a capture format) at the rate it offers. Null,
     // with a reason, when no device opens. The callback must outlive the device.
-    std::unique_ptr<AudioDevice> open(const DeviceSpec& want, DeviceCallback& callback,
+    std::unique_ptr<AudioDevice> open(const DeviceFormat& want, DeviceCallback& callback,
                                       std::string& reason);
 
 private:

@@ -53,7 +53,7 @@ bool AudioWorker::stopAndWait(std::chrono::milliseconds limit) {
     return finishedWake_.wait_for(lock, limit, [this] { return finished_; });
 }
 
-std::shared_ptr<DeviceSlot> AudioWorker::open(const DeviceSpec& want, DeviceCallback& callback,
+std::shared_ptr<DeviceSlot> AudioWorker::open(const DeviceFormat& want, DeviceCallback& callback,
                                               std::chrono::milliseconds limit,
                                               std::string& reason) {
     auto slot = std::make_shared<DeviceSlot>(want, callback);
@@ -66,7 +66,7 @@ std::shared_ptr<DeviceSlot> AudioWorker::open(const DeviceSpec& want, DeviceCall
             return;
         }
         Entry entry{slot, slot->want(), 0, false};
-        DeviceSpec obtained;
+        DeviceFormat obtained;
         entry.id = backend_->open(entry.want, false, &DeviceSlot::pump, slot.get(), obtained, why);
         if (entry.id == 0) {
             answer->set_value(why.empty() ? "the device did not open" : why);
@@ -199,7 +199,7 @@ void AudioWorker::recover(Clock::time_point now) {
 }
 
 bool AudioWorker::reopen(Entry& entry) {
-    DeviceSpec obtained;
+    DeviceFormat obtained;
     std::string reason;
     entry.id =
         backend_->open(entry.want, true, &DeviceSlot::pump, entry.slot.get(), obtained, reason);

@@ -44,7 +44,7 @@ public:
 
     // Any thread. Opens a device at the rate it offers and keeps it open from then on; waits
     // at most `limit` for the answer. Null, with a reason, when it did not open.
-    std::shared_ptr<DeviceSlot> open(const DeviceSpec& want, DeviceCallback& callback,
+    std::shared_ptr<DeviceSlot> open(const DeviceFormat& want, DeviceCallback& callback,
                                      std::chrono::milliseconds limit, std::string& reason);
     void setPlaying(const std::shared_ptr<DeviceSlot>& slot, bool playing);
     // Cuts the callback off at once; the device itself is closed on the worker's thread.
@@ -54,7 +54,7 @@ private:
     struct Entry {
         std::shared_ptr<DeviceSlot> slot;
         // What a reopen asks for: the first device's rate, so the callback never sees another.
-        DeviceSpec want;
+        DeviceFormat want;
         AudioBackend::DeviceId id = 0;
         bool playing = false;
     };

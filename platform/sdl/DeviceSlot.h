@@ -1,7 +1,7 @@
 #pragma once
 
 #include "DeviceCallback.h"
-#include "DeviceSpec.h"
+#include "DeviceFormat.h"
 
 #include <atomic>
 #include <cstdint>
@@ -14,7 +14,7 @@ namespace qf::sound {
 // being closed.
 class DeviceSlot {
 public:
-    DeviceSlot(DeviceSpec want, DeviceCallback& callback)
+    DeviceSlot(DeviceFormat want, DeviceCallback& callback)
         : want_(std::move(want)), callback_(&callback) {}
     DeviceSlot(const DeviceSlot&) = delete;
     DeviceSlot& operator=(const DeviceSlot&) = delete;
@@ -25,17 +25,17 @@ public:
     // one callback that is already under way.
     void detach() noexcept;
 
-    const DeviceSpec& want() const { return want_; }
+    const DeviceFormat& want() const { return want_; }
     // As the device first opened; set by the owner's thread before the opener sees the slot.
-    const DeviceSpec& obtained() const { return obtained_; }
-    void setObtained(const DeviceSpec& spec) { obtained_ = spec; }
+    const DeviceFormat& obtained() const { return obtained_; }
+    void setObtained(const DeviceFormat& format) { obtained_ = format; }
 
     int reopenCount() const { return reopens_.load(std::memory_order_relaxed); }
     void countReopen() { reopens_.fetch_add(1, std::memory_order_relaxed); }
 
 private:
-    const DeviceSpec want_;
-    DeviceSpec obtained_;
+    const DeviceFormat want_;
+    DeviceFormat obtained_;
     std::atomic<DeviceCallback*> callback_;
     std::atomic<int> inside_{0};
     std::atomic<int> reopens_{0};

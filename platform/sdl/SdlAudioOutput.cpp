@@ -16,7 +16,7 @@ DirectSound::OutputFactory SdlAudioOutput::factory(AudioSystem& system) {
 }
 
 bool SdlAudioOutput::open(int preferredRate, std::string& reason) {
-    DeviceSpec want;
+    DeviceFormat want;
     want.rate = preferredRate;
     want.format = SampleFormat::Float32;
     want.channels = 2;

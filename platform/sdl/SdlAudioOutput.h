@@ -28,10 +28,10 @@ public:
     static DirectSound::OutputFactory factory(AudioSystem& system);
 
     bool open(int preferredRate, std::string& reason) override;
-    int sampleRate() const override { return device_ ? device_->spec().rate : 0; }
+    int sampleRate() const override { return device_ ? device_->format().rate : 0; }
     void start(Mixer& mixer) override;
 
-    int periodFrames() const { return device_ ? device_->spec().periodFrames : 0; }
+    int periodFrames() const { return device_ ? device_->format().periodFrames : 0; }
     // How many times the device has been reopened after being lost or left behind.
     int reopenCount() const { return device_ ? device_->reopenCount() : 0; }
 

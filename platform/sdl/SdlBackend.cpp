@@ -41,8 +41,8 @@ void SdlBackend::stop() {
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
-AudioBackend::DeviceId SdlBackend::open(const DeviceSpec& want, bool exactRate, Pump pump,
-                                        void* user, DeviceSpec& obtained, std::string& reason) {
+AudioBackend::DeviceId SdlBackend::open(const DeviceFormat& want, bool exactRate, Pump pump,
+                                        void* user, DeviceFormat& obtained, std::string& reason) {
     // Read when the stream is made; each device sets its own.
     SDL_SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_NAME, want.streamName.c_str());
     SDL_AudioSpec asked{};
@@ -86,8 +86,8 @@ bool SdlBackend::defaultChanged() {
     return routing_ && routing_->defaultChanged();
 }
 
-bool SdlBackend::strayed(const DeviceSpec& spec) {
-    return routing_ && routing_->strayed(spec.capture, spec.streamName);
+bool SdlBackend::strayed(const DeviceFormat& format) {
+    return routing_ && routing_->strayed(format.capture, format.streamName);
 }
 
 void SdlBackend::threadDone() {

@@ -15,13 +15,13 @@ public:
 
     bool start(std::string& reason) override;
     void stop() override;
-    DeviceId open(const DeviceSpec& want, bool exactRate, Pump pump, void* user,
-                  DeviceSpec& obtained, std::string& reason) override;
+    DeviceId open(const DeviceFormat& want, bool exactRate, Pump pump, void* user,
+                  DeviceFormat& obtained, std::string& reason) override;
     void pause(DeviceId device, bool paused) override;
     bool lost(DeviceId device) override;
     void close(DeviceId device) override;
     bool defaultChanged() override;
-    bool strayed(const DeviceSpec& spec) override;
+    bool strayed(const DeviceFormat& format) override;
     void threadDone() override;
 
 private:

@@ -49,8 +49,8 @@ double msSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-DeviceSpec spec(const char* stream, bool capture = false) {
-    DeviceSpec s;
+DeviceFormat format(const char* stream, bool capture = false) {
+    DeviceFormat s;
     s.rate = 48000;
     s.capture = capture;
     s.format = capture ? SampleFormat::Int16 : SampleFormat::Float32;
@@ -66,7 +66,7 @@ protected:
         audio = std::make_unique<AudioSystem>(std::make_unique<FakeBackend>(server));
     }
 
-    std::unique_ptr<AudioDevice> open(const DeviceSpec& want, DeviceCallback& callback) {
+    std::unique_ptr<AudioDevice> open(const DeviceFormat& want, DeviceCallback& callback) {
         std::string reason;
         auto device = audio->open(want, callback, reason);
         EXPECT_NE(device, nullptr) << reason;
@@ -79,12 +79,12 @@ protected:
 
 TEST_F(AudioSystemTest, EveryDeviceComesBackAsItWasWhenTheServerReturns) {
     CountingCallback noise, capture, idle;
-    auto noiseDevice = open(spec("Noise"), noise);
-    auto captureDevice = open(spec("Capture", true), capture);
-    auto idleDevice = open(spec("Playback"), idle);
+    auto noiseDevice = open(format("Noise"), noise);
+    auto captureDevice = open(format("Capture", true), capture);
+    auto idleDevice = open(format("Playback"), idle);
     ASSERT_TRUE(noiseDevice && captureDevice && idleDevice);
     // The first open takes the device's own rate; the callbacks are built for it.
-    EXPECT_EQ(noiseDevice->spec().rate, 44100);
+    EXPECT_EQ(noiseDevice->format().rate, 44100);
     noiseDevice->play();
     captureDevice->play();
     ASSERT_TRUE(waitFor([&] { return noise.bytes() > 0 && capture.bytes() > 0; }, 2s));
@@ -172,7 +172,7 @@ TEST_F(AudioSystemTest, SoundResumesWhereItStopped) {
 
 TEST_F(AudioSystemTest, FollowsTheDefaultDeviceWhenTheServerDoesNotMoveTheStream) {
     CountingCallback noise;
-    auto device = open(spec("Noise"), noise);
+    auto device = open(format("Noise"), noise);
     ASSERT_TRUE(device);
     device->play();
 
@@ -199,7 +199,7 @@ TEST_F(AudioSystemTest, FollowsTheDefaultDeviceWhenTheServerDoesNotMoveTheStream
 
 TEST_F(AudioSystemTest, ClosingNeverWaitsForAServerThatHangs) {
     CountingCallback noise;
-    auto device = open(spec("Noise"), noise);
+    auto device = open(format("Noise"), noise);
     ASSERT_TRUE(device);
     device->play();
     server->setUp(false);
@@ -218,7 +218,7 @@ TEST_F(AudioSystemTest, ClosingNeverWaitsForAServerThatHangs) {
     CountingCallback other;
     std::string reason;
     start = Clock::now();
-    EXPECT_EQ(audio->open(spec("Other"), other, reason), nullptr);
+    EXPECT_EQ(audio->open(format("Other"), other, reason), nullptr);
     EXPECT_FALSE(reason.empty());
     EXPECT_LT(msSince(start), AudioSystem::kOpenWait.count() + 500.0);
 

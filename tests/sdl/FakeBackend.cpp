@@ -109,8 +109,8 @@ void FakeBackend::stop() {
     }
 }
 
-AudioBackend::DeviceId FakeBackend::open(const DeviceSpec& want, bool exactRate, Pump pump,
-                                         void* user, DeviceSpec& obtained, std::string& reason) {
+AudioBackend::DeviceId FakeBackend::open(const DeviceFormat& want, bool exactRate, Pump pump,
+                                         void* user, DeviceFormat& obtained, std::string& reason) {
     Call call(*server_);
     std::unique_lock lock(server_->mutex_);
     server_->released_.wait(lock, [&] { return !server_->hanging_; });
@@ -196,11 +196,11 @@ bool FakeBackend::defaultChanged() {
     return changed;
 }
 
-bool FakeBackend::strayed(const DeviceSpec& spec) {
+bool FakeBackend::strayed(const DeviceFormat& format) {
     Call call(*server_);
     std::lock_guard lock(server_->mutex_);
     return std::any_of(server_->devices_.begin(), server_->devices_.end(), [&](const auto& d) {
-        return d.second.stream == spec.streamName && d.second.capture == spec.capture &&
+        return d.second.stream == format.streamName && d.second.capture == format.capture &&
                d.second.placedOn != server_->default_;
     });
 }

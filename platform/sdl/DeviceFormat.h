@@ -7,7 +7,7 @@ namespace qf::sound {
 enum class SampleFormat { Float32, Int16 };
 
 // What a device is asked to be, and what it turned out to be.
-struct DeviceSpec {
+struct DeviceFormat {
     int rate = 48000;
     SampleFormat format = SampleFormat::Float32;
     int channels = 2;
