@@ -59,3 +59,16 @@ QImage BrushedMetal::face(int width, int height, std::uint64_t seed) {
     }
     return image;
 }
+
+QImage BrushedMetal::redFace(int width, int height, std::uint64_t seed) {
+    QImage image = face(width, height, seed);
+    for (int y = 0; y < height; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < width; ++x) {
+            // Keeps the streaks and the bevel as shades of a deep red.
+            const int v = qGreen(line[x]);
+            line[x] = qRgb(std::min(v + 40, 255), v / 5, v / 5);
+        }
+    }
+    return image;
+}

@@ -9,4 +9,6 @@
 class BrushedMetal {
 public:
     static QImage face(int width, int height, std::uint64_t seed);
+    // The same face in red, for the button that starts a recording.
+    static QImage redFace(int width, int height, std::uint64_t seed);
 };

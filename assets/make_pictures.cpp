@@ -46,6 +46,7 @@ int main(int argc, char** argv) {
     ok = save(WindowArt::logo(), folder, "logo.jpg") && ok;
     ok = save(BrushedMetal::face(65, 44, 0x6275'7474'6f6e'0001), folder, "button_small.jpg") && ok;
     ok = save(BrushedMetal::face(326, 34, 0x6275'7474'6f6e'0002), folder, "button_wide.jpg") && ok;
+    ok = save(BrushedMetal::redFace(65, 44, 0x6275'7474'6f6e'0003), folder, "button_red.jpg") && ok;
     ok = save(WindowArt::icon(), folder, "icon.png") && ok;
     return ok ? 0 : 1;
 }

@@ -5,15 +5,17 @@
 namespace qf {
 
 AppWindows::AppWindows(std::string appFolder, sound::DirectSound::OutputFactory outputs,
-                       Shell* shell)
+                       Shell* shell, mci::MediaCommandSender* media)
     : appFolder_(std::move(appFolder)), outputs_(std::move(outputs)),
-      shell_(shell != nullptr ? *shell : ownShell_) {}
+      shell_(shell != nullptr ? *shell : ownShell_), media_(media) {}
 
 AppWindows::~AppWindows() {
     // Windows still open when the program ends go with it.
     delete splash_;
     delete about_;
     delete contact_;
+    delete save_;
+    delete recorder_;
     delete main_;
 }
 
@@ -41,6 +43,7 @@ void AppWindows::showMain() {
     connect(main_, &MainWindow::aboutRequested, this, &AppWindows::showAbout);
     connect(main_, &MainWindow::contactRequested, this, &AppWindows::showContact);
     connect(main_, &MainWindow::helpRequested, this, &AppWindows::openHelp);
+    connect(main_, &MainWindow::recordRequested, this, &AppWindows::showRecorder);
     main_->load();
 }
 
@@ -48,6 +51,10 @@ template <typename Window> void AppWindows::bringUp(QPointer<Window>& window) {
     if (!window) {
         window = new Window(appFolder_);
     }
+    bringForward(window);
+}
+
+void AppWindows::bringForward(QWidget* window) {
     window->show();
     window->raise();
     window->activateWindow();
@@ -67,9 +74,35 @@ void AppWindows::openHelp() {
     shell_.open(FileLookup::resolve(appFolder_, "\\help.htm"), owner);
 }
 
+void AppWindows::showRecorder() {
+    if (media_ == nullptr) {
+        return;
+    }
+    if (!recorder_) {
+        recorder_ = new RecorderWindow(appFolder_, *media_);
+        connect(recorder_, &RecorderWindow::saveRequested, this, &AppWindows::showSave);
+        connect(recorder_, &RecorderWindow::helpRequested, this, &AppWindows::openRecorderHelp);
+    }
+    bringForward(recorder_);
+}
+
+void AppWindows::showSave() {
+    // Only the recorder asks for it, and it exists only with a media device.
+    if (!save_) {
+        save_ = new SaveWindow(appFolder_, *media_);
+    }
+    bringForward(save_);
+}
+
+void AppWindows::openRecorderHelp() {
+    const auto owner = recorder_ ? static_cast<std::uintptr_t>(recorder_->winId()) : 0;
+    shell_.openAt(FileLookup::resolve(appFolder_, "\\help.htm"), "recorder", owner);
+}
+
 void AppWindows::closeAll() {
     for (QWidget* window : {static_cast<QWidget*>(splash_), static_cast<QWidget*>(about_),
-                            static_cast<QWidget*>(contact_), static_cast<QWidget*>(main_)}) {
+                            static_cast<QWidget*>(contact_), static_cast<QWidget*>(save_),
+                            static_cast<QWidget*>(recorder_), static_cast<QWidget*>(main_)}) {
         if (window) {
             window->close();
         }

@@ -3,8 +3,11 @@
 #include "AboutWindow.h"
 #include "ContactWindow.h"
 #include "MainWindow.h"
+#include "MediaCommandSender.h"
 #include "QtMessageBox.h"
 #include "QtShell.h"
+#include "RecorderWindow.h"
+#include "SaveWindow.h"
 #include "SplashWindow.h"
 
 #include <QObject>
@@ -20,8 +23,10 @@ namespace qf {
 class AppWindows final : public QObject {
     Q_OBJECT
 public:
+    // The recorder's media device must outlive the windows; without one the Record button
+    // opens nothing.
     explicit AppWindows(std::string appFolder, sound::DirectSound::OutputFactory outputs = {},
-                        Shell* shell = nullptr);
+                        Shell* shell = nullptr, mci::MediaCommandSender* media = nullptr);
     ~AppWindows() override;
 
     // The program's start: the splash first; its timer brings up the main window.
@@ -31,6 +36,11 @@ public:
     void showAbout();
     void showContact();
     void openHelp();
+    // The sound recorder and the window that saves its recording, each modeless.
+    void showRecorder();
+    void showSave();
+    // The help document at its section about the recorder.
+    void openRecorderHelp();
     // Asks every open window to close, each by its normal path (the platform's shutdown).
     void closeAll();
 
@@ -38,19 +48,25 @@ public:
     MainWindow* main() const { return main_; }
     AboutWindow* about() const { return about_; }
     ContactWindow* contact() const { return contact_; }
+    RecorderWindow* recorder() const { return recorder_; }
+    SaveWindow* saveWindow() const { return save_; }
 
 private:
     template <typename Window> void bringUp(QPointer<Window>& window);
+    static void bringForward(QWidget* window);
 
     std::string appFolder_;
     sound::DirectSound::OutputFactory outputs_;
     QtShell ownShell_;
     Shell& shell_;
+    mci::MediaCommandSender* media_;
     QtMessageBox messages_;
     QPointer<SplashWindow> splash_;
     QPointer<MainWindow> main_;
     QPointer<AboutWindow> about_;
     QPointer<ContactWindow> contact_;
+    QPointer<RecorderWindow> recorder_;
+    QPointer<SaveWindow> save_;
 };
 
 } // namespace qf

@@ -53,8 +53,9 @@ int main(int argc, char* argv[]) {
     // Made before the windows and ended after them: every sound device of the program belongs
     // to it.
     qf::sound::AudioSystem audio(std::make_unique<qf::sound::SdlBackend>());
+    qf::mci::MediaCommandSender* const media = nullptr; // TODO(merge): a qf::mci::MediaControl
     qf::AppWindows windows(QCoreApplication::applicationDirPath().toStdString(),
-                           qf::sound::SdlAudioOutput::factory(audio));
+                           qf::sound::SdlAudioOutput::factory(audio), nullptr, media);
     qf::TerminationSignals termination;
     QObject::connect(&termination, &qf::TerminationSignals::closeRequested, &windows,
                      &qf::AppWindows::closeAll);

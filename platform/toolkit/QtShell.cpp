@@ -12,4 +12,11 @@ void QtShell::open(const std::string& path, std::uintptr_t /*ownerWindow*/) {
     QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
 }
 
+void QtShell::openAt(const std::string& path, const std::string& section,
+                     std::uintptr_t /*ownerWindow*/) {
+    QUrl url = QUrl::fromLocalFile(QString::fromStdString(path));
+    url.setFragment(QString::fromStdString(section));
+    QDesktopServices::openUrl(url);
+}
+
 } // namespace qf

@@ -8,6 +8,8 @@ namespace qf {
 class QtShell final : public Shell {
 public:
     void open(const std::string& path, std::uintptr_t ownerWindow) override;
+    void openAt(const std::string& path, const std::string& section,
+                std::uintptr_t ownerWindow) override;
 };
 
 } // namespace qf

@@ -14,6 +14,12 @@ public:
     // ownerWindow is the native handle of the window asking, for desktops that place the viewer
     // relative to it.
     virtual void open(const std::string& path, std::uintptr_t ownerWindow) = 0;
+    // The same, at a named section of the document (an anchor of an HTML page). A desktop that
+    // cannot go to a section opens the document at its top.
+    virtual void openAt(const std::string& path, const std::string& /*section*/,
+                        std::uintptr_t ownerWindow) {
+        open(path, ownerWindow);
+    }
 };
 
 } // namespace qf

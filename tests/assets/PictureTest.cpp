@@ -86,6 +86,7 @@ const PictureFile pictureFiles[] = {
     {"Logo", "logo.jpg", 288, 154, "jpeg"},
     {"SmallButton", "button_small.jpg", 65, 44, "jpeg"},
     {"WideButton", "button_wide.jpg", 326, 34, "jpeg"},
+    {"RecordButton", "button_red.jpg", 65, 44, "jpeg"},
     {"Icon", "icon.png", 48, 48, "png"},
 };
 
@@ -190,6 +191,14 @@ TEST(WindowPictures, LogoIsOnADarkBlueField) {
         for (int x = 0; x < image.width(); ++x)
             bright += luminance(image.pixel(x, y)) > 150.0 ? 1 : 0;
     EXPECT_GT(bright, 500);
+}
+
+TEST(WindowPictures, RecordButtonFaceIsADeepRedThatCarriesWhiteText) {
+    const MeanColour m = meanColour(load("button_red.jpg"));
+    EXPECT_GT(m.r, 2.0 * m.g);
+    EXPECT_GT(m.r, 2.0 * m.b);
+    EXPECT_GT(m.r, 120.0);
+    EXPECT_LT(m.r + m.g + m.b, 3 * 160.0);
 }
 
 TEST(WindowPictures, ButtonFacesAreGreyWithHorizontalStreaks) {

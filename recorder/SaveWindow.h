@@ -1,0 +1,39 @@
+#pragma once
+
+#include "MediaCommandSender.h"
+#include "QtMessageBox.h"
+#include "ToolWindow.h"
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace qf {
+
+// Asks for a name and has the media device write the recording as a WAV file of that name in
+// the user's home folder (the "C:\" of the recorder's paths). After a save it closes itself;
+// a save that failed says why and leaves the window open with the name as typed.
+class SaveWindow final : public ToolWindow {
+    Q_OBJECT
+public:
+    // The media device must outlive the window. Without message boxes of its own choosing the
+    // window shows the desktop's.
+    SaveWindow(std::string appFolder, mci::MediaCommandSender& media,
+               MessageBox* messages = nullptr);
+
+    void save();
+
+    QLabel* instructionLabel() const { return instruction_; }
+    QLineEdit* nameBox() const { return name_; }
+    QPushButton* saveButton() const { return save_; }
+
+private:
+    mci::MediaCommandSender& media_;
+    QtMessageBox ownMessages_;
+    MessageBox& messages_;
+    QLabel* instruction_;
+    QLineEdit* name_;
+    QPushButton* save_;
+};
+
+} // namespace qf

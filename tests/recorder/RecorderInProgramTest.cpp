@@ -1,0 +1,137 @@
+#include "AppWindows.h"
+#include "FakeAppFolder.h"
+#include "FakeMedia.h"
+#include "OfflineOutput.h"
+#include "Shell.h"
+
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+namespace {
+
+using qf::AppWindows;
+
+class RecordingShell final : public qf::Shell {
+public:
+    void open(const std::string& path, std::uintptr_t) override { opened.push_back(path); }
+    void openAt(const std::string& path, const std::string& section, std::uintptr_t) override {
+        opened.push_back(path + "#" + section);
+    }
+    std::vector<std::string> opened;
+};
+
+void flushDeletions() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+class RecorderInProgramTest : public ::testing::Test {
+protected:
+    RecorderInProgramTest()
+        : windows(
+              folder.str(), [] { return std::make_unique<qf::sound::OfflineOutput>(); }, &shell,
+              &media) {
+        windows.start();
+        emit windows.splash()->timerFired();
+        flushDeletions();
+    }
+    ~RecorderInProgramTest() override {
+        windows.closeAll();
+        flushDeletions();
+    }
+
+    void clickRecord() {
+        QTest::mouseClick(windows.main()->controlsLayout().recordButton, Qt::LeftButton);
+    }
+
+    qf::test::FakeAppFolder folder;
+    qf::test::FakeMedia media;
+    RecordingShell shell;
+    AppWindows windows;
+};
+
+TEST_F(RecorderInProgramTest, RecordShowsOneRecorderAndAFreshOneAfterClosing) {
+    clickRecord();
+    qf::RecorderWindow* const recorder = windows.recorder();
+    ASSERT_TRUE(recorder);
+    EXPECT_TRUE(recorder->isVisible());
+    QTest::mouseClick(recorder->controls().recordButton, Qt::LeftButton);
+    clickRecord();
+    EXPECT_EQ(windows.recorder(), recorder) << "a second click brings the same window forward";
+    EXPECT_EQ(recorder->controls().timeBox->text(), "00:00:00");
+
+    recorder->close();
+    flushDeletions();
+    EXPECT_FALSE(windows.recorder());
+    clickRecord();
+    ASSERT_TRUE(windows.recorder());
+    EXPECT_TRUE(windows.recorder()->controls().timeBox->text().isEmpty());
+    EXPECT_FALSE(windows.recorder()->controls().stopButton->isEnabled());
+}
+
+TEST_F(RecorderInProgramTest, SaveWindowExistsOnceAndKeepsTheTypedName) {
+    clickRecord();
+    auto& controls = windows.recorder()->controls();
+    QTest::mouseClick(controls.recordButton, Qt::LeftButton);
+    QTest::mouseClick(controls.stopButton, Qt::LeftButton);
+    QTest::mouseClick(controls.saveButton, Qt::LeftButton);
+    qf::SaveWindow* const save = windows.saveWindow();
+    ASSERT_TRUE(save);
+    EXPECT_TRUE(save->isVisible());
+    QTest::keyClicks(save->nameBox(), "birds");
+    QTest::mouseClick(controls.saveButton, Qt::LeftButton);
+    EXPECT_EQ(windows.saveWindow(), save);
+    EXPECT_EQ(save->nameBox()->text(), "birds");
+    EXPECT_TRUE(windows.recorder()->isEnabled()) << "the recorder stays usable behind it";
+}
+
+TEST_F(RecorderInProgramTest, HelpOpensTheDocumentAtTheRecordersSection) {
+    clickRecord();
+    QTest::mouseClick(windows.recorder()->controls().helpButton, Qt::LeftButton);
+    ASSERT_EQ(shell.opened.size(), 1u);
+    EXPECT_EQ(shell.opened[0], (folder.path() / "help.htm").string() + "#recorder");
+}
+
+TEST_F(RecorderInProgramTest, RecorderOutlivesTheMainWindowAndTheProgramEndsWithIt) {
+    clickRecord();
+    bool working = false;
+    QTimer::singleShot(0, [&] { windows.main()->close(); });
+    QTimer::singleShot(300, [&] {
+        working = !windows.main() && windows.recorder() && windows.recorder()->isVisible() &&
+                  windows.recorder()->informationTimer().isActive();
+        media.takeSent();
+        QTest::mouseClick(windows.recorder()->controls().recordButton, Qt::LeftButton);
+        working = working && media.sent.size() >= 3;
+        windows.recorder()->close();
+    });
+    bool timedOut = false;
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [&] {
+        timedOut = true;
+        QCoreApplication::exit(1);
+    });
+    guard.start(5000);
+    QCoreApplication::exec();
+    EXPECT_FALSE(timedOut) << "the program ends when the recorder, its last window, closes";
+    EXPECT_TRUE(working);
+}
+
+TEST(RecorderWithoutDevice, RecordOpensNothing) {
+    qf::test::FakeAppFolder folder;
+    AppWindows windows(folder.str(), [] { return std::make_unique<qf::sound::OfflineOutput>(); });
+    windows.start();
+    emit windows.splash()->timerFired();
+    windows.showRecorder();
+    EXPECT_FALSE(windows.recorder());
+    windows.closeAll();
+    flushDeletions();
+}
+
+} // namespace

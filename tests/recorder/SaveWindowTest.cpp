@@ -1,0 +1,109 @@
+#include "SaveWindow.h"
+#include "FakeMedia.h"
+#include "TestDoubles.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+using qf::SaveWindow;
+
+class SaveWindowTest : public ::testing::Test {
+protected:
+    SaveWindowTest() {
+        // "C:\" is the home folder; a known one makes the real path predictable.
+        const char* home = std::getenv("HOME");
+        oldHome = home != nullptr ? home : "";
+        setenv("HOME", homeDir.path().toLocal8Bit().constData(), 1);
+        window = new SaveWindow(homeDir.path().toStdString(), media, &messages);
+        window->show();
+    }
+    ~SaveWindowTest() override {
+        delete window;
+        setenv("HOME", oldHome.c_str(), 1);
+    }
+
+    void typeAndSave(const QString& name) {
+        QTest::keyClicks(window->nameBox(), name);
+        QTest::mouseClick(window->saveButton(), Qt::LeftButton);
+    }
+    std::string home() const { return homeDir.path().toStdString(); }
+
+    std::string oldHome;
+    QTemporaryDir homeDir;
+    qf::test::FakeMedia media;
+    qf::test::RecordingMessages messages;
+    QPointer<SaveWindow> window;
+};
+
+TEST_F(SaveWindowTest, AsksForANameWithTheFocusInTheTextBox) {
+    EXPECT_EQ(window->objectName(), "Form10");
+    EXPECT_EQ(window->windowTitle(), "Save");
+    EXPECT_EQ(window->size(), QSize(257, 119));
+    EXPECT_EQ(window->instructionLabel()->text(),
+              "Type a name for your sound. It will be saved in the root of your C drive");
+    EXPECT_EQ(window->instructionLabel()->geometry(), QRect(16, 16, 225, 25));
+    EXPECT_EQ(window->nameBox()->objectName(), "Text1");
+    EXPECT_EQ(window->nameBox()->geometry(), QRect(16, 48, 225, 25));
+    EXPECT_EQ(window->saveButton()->objectName(), "Command1");
+    EXPECT_EQ(window->saveButton()->text(), "Save");
+    EXPECT_EQ(window->saveButton()->geometry(), QRect(16, 80, 225, 25));
+    EXPECT_EQ(window->focusWidget(), window->nameBox());
+    EXPECT_EQ(window->nameBox()->nextInFocusChain(), window->saveButton());
+}
+
+TEST_F(SaveWindowTest, EnterInTheNameBoxDoesNotSave) {
+    QTest::keyClicks(window->nameBox(), "half");
+    QTest::keyClick(window->nameBox(), Qt::Key_Return);
+    QTest::keyClick(window->nameBox(), Qt::Key_Enter);
+    EXPECT_TRUE(media.sent.empty());
+    EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(SaveWindowTest, SavedNameIsSentAsTypedAndTheMessageGivesTheRealPath) {
+    typeAndSave("rain on a roof.wav");
+    ASSERT_EQ(media.sent.size(), 1u);
+    EXPECT_EQ(media.sent[0], "save capture c:\\rain on a roof.wav.wav");
+    EXPECT_EQ(media.lengths[0], 0u);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0],
+              "File Saved: C:\\rain on a roof.wav.wav\n" + home() + "/rain on a roof.wav.wav");
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(window) << "the window unloads after a save";
+}
+
+TEST_F(SaveWindowTest, EmptyNameIsSentToo) {
+    QTest::mouseClick(window->saveButton(), Qt::LeftButton);
+    EXPECT_EQ(media.sent, std::vector<std::string>{"save capture c:\\.wav"});
+    EXPECT_EQ(messages.shown.at(0), "File Saved: C:\\.wav\n" + home() + "/.wav");
+}
+
+TEST_F(SaveWindowTest, FailedSaveSaysWhyAndKeepsTheWindowWithTheName) {
+    media.errors["save capture c:\\no\\such\\folder.wav"] = 7;
+    typeAndSave("no\\such\\folder");
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0], "File Not Saved: C:\\no\\such\\folder.wav\n" + home() +
+                                     "/no/such/folder.wav\nthe device said no (7)");
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_TRUE(window);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->nameBox()->text(), "no\\such\\folder");
+
+    // Corrected, it saves and goes.
+    window->nameBox()->setText("folder");
+    QTest::mouseClick(window->saveButton(), Qt::LeftButton);
+    EXPECT_EQ(media.sent.back(), "save capture c:\\folder.wav");
+    EXPECT_EQ(messages.shown.back(), "File Saved: C:\\folder.wav\n" + home() + "/folder.wav");
+}
+
+} // namespace
