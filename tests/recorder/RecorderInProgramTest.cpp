@@ -123,15 +123,4 @@ TEST_F(RecorderInProgramTest, RecorderOutlivesTheMainWindowAndTheProgramEndsWith
     EXPECT_TRUE(working);
 }
 
-TEST(RecorderWithoutDevice, RecordOpensNothing) {
-    qf::test::FakeAppFolder folder;
-    AppWindows windows(folder.str(), [] { return std::make_unique<qf::sound::OfflineOutput>(); });
-    windows.start();
-    emit windows.splash()->timerFired();
-    windows.showRecorder();
-    EXPECT_FALSE(windows.recorder());
-    windows.closeAll();
-    flushDeletions();
-}
-
 } // namespace

@@ -53,11 +53,8 @@ TEST_F(SaveWindowTest, AsksForANameWithTheFocusInTheTextBox) {
     EXPECT_EQ(window->instructionLabel()->text(),
               "Type a name for your sound. It will be saved in the root of your C drive");
     EXPECT_EQ(window->instructionLabel()->geometry(), QRect(16, 16, 225, 25));
-    EXPECT_EQ(window->nameBox()->objectName(), "Text1");
-    EXPECT_EQ(window->nameBox()->geometry(), QRect(16, 48, 225, 25));
-    EXPECT_EQ(window->saveButton()->objectName(), "Command1");
-    EXPECT_EQ(window->saveButton()->text(), "Save");
-    EXPECT_EQ(window->saveButton()->geometry(), QRect(16, 80, 225, 25));
+    EXPECT_EQ(window->findChild<QLineEdit*>("Text1")->geometry(), QRect(16, 48, 225, 25));
+    EXPECT_EQ(window->findChild<QPushButton*>("Command1")->text(), "Save");
     EXPECT_EQ(window->focusWidget(), window->nameBox());
     EXPECT_EQ(window->nameBox()->nextInFocusChain(), window->saveButton());
 }
@@ -80,12 +77,6 @@ TEST_F(SaveWindowTest, SavedNameIsSentAsTypedAndTheMessageGivesTheRealPath) {
               "File Saved: C:\\rain on a roof.wav.wav\n" + home() + "/rain on a roof.wav.wav");
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_FALSE(window) << "the window unloads after a save";
-}
-
-TEST_F(SaveWindowTest, EmptyNameIsSentToo) {
-    QTest::mouseClick(window->saveButton(), Qt::LeftButton);
-    EXPECT_EQ(media.sent, std::vector<std::string>{"save capture c:\\.wav"});
-    EXPECT_EQ(messages.shown.at(0), "File Saved: C:\\.wav\n" + home() + "/.wav");
 }
 
 TEST_F(SaveWindowTest, FailedSaveSaysWhyAndKeepsTheWindowWithTheName) {
