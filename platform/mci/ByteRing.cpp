@@ -23,8 +23,8 @@ std::size_t ByteRing::write(const std::uint8_t* data, std::size_t bytes) noexcep
 }
 
 std::size_t ByteRing::writable() const noexcept {
-    return capacity() - (written_.load(std::memory_order_relaxed) -
-                         read_.load(std::memory_order_acquire));
+    return capacity() -
+           (written_.load(std::memory_order_relaxed) - read_.load(std::memory_order_acquire));
 }
 
 std::size_t ByteRing::read(std::uint8_t* data, std::size_t bytes) noexcept {

@@ -12,8 +12,8 @@ void CaptureSink::transfer(std::uint8_t* data, int bytes) noexcept {
     // either this sees the sink closed or close() sees it here.
     inside_.fetch_add(1);
     if (open_.load()) {
-        const std::size_t frames =
-            static_cast<std::size_t>(bytes) / AudioPorts::kBytesPerFrame * AudioPorts::kBytesPerFrame;
+        const std::size_t frames = static_cast<std::size_t>(bytes) / AudioPorts::kBytesPerFrame *
+                                   AudioPorts::kBytesPerFrame;
         const std::size_t written = ring_.write(data, std::min(frames, ring_.writable()));
         if (written < frames) {
             dropped_.fetch_add(frames - written, std::memory_order_relaxed);

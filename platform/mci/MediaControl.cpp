@@ -40,10 +40,10 @@ struct FormatPart {
     std::uint64_t value;
 };
 constexpr std::array<FormatPart, 5> kFormat{{{"samplespersec", 44100},
-                                              {"channels", 2},
-                                              {"bitspersample", 16},
-                                              {"alignment", 4},
-                                              {"bytespersec", 176400}}};
+                                             {"channels", 2},
+                                             {"bitspersample", 16},
+                                             {"alignment", 4},
+                                             {"bytespersec", 176400}}};
 
 } // namespace
 
@@ -77,8 +77,8 @@ unsigned MediaControl::send(const char* command, char* reply, std::size_t length
         const bool seek = CommandText::same(verb, "seek");
         result = addressed(text);
         if (result == MediaError::None) {
-            const bool whole = seek ? text.take("to") && text.take("start") && text.atEnd()
-                                    : text.atEnd();
+            const bool whole =
+                seek ? text.take("to") && text.take("start") && text.atEnd() : text.atEnd();
             if (!whole) {
                 result = MediaError::BadSyntax;
             } else if (CommandText::same(verb, "record")) {
@@ -221,7 +221,8 @@ MediaError MediaControl::status(CommandText& text, std::string_view& answer) {
         }
         const auto written =
             std::to_chars(number_.data(), number_.data() + number_.size(), length).ptr;
-        answer = std::string_view(number_.data(), static_cast<std::size_t>(written - number_.data()));
+        answer =
+            std::string_view(number_.data(), static_cast<std::size_t>(written - number_.data()));
         return MediaError::None;
     }
     return MediaError::BadSyntax;

@@ -34,9 +34,8 @@ public:
     static constexpr auto kSpoolInterval = std::chrono::milliseconds(10);
 
     // Null, with a reason, when there is no input device or no scratch file can be made.
-    static std::unique_ptr<WaveAudioDevice> open(AudioPorts& ports,
-                                                 const std::filesystem::path& scratchFolder,
-                                                 std::string& reason);
+    static std::unique_ptr<WaveAudioDevice>
+    open(AudioPorts& ports, const std::filesystem::path& scratchFolder, std::string& reason);
     ~WaveAudioDevice();
     WaveAudioDevice(const WaveAudioDevice&) = delete;
     WaveAudioDevice& operator=(const WaveAudioDevice&) = delete;

@@ -92,12 +92,12 @@ bool WaveSaver::save(const ScratchFile& source, std::uint64_t bytes,
     PendingFile file(folder);
     if (file.fd() < 0) {
         const int error = errno;
-        reason = error == ENOENT ? "the folder " + folder.string() + " does not exist"
-                                 : "cannot write in " + folder.string() + ": " +
-                                       systemReason(error);
+        reason = error == ENOENT
+                     ? "the folder " + folder.string() + " does not exist"
+                     : "cannot write in " + folder.string() + ": " + systemReason(error);
         return false;
     }
-    struct stat existing{};
+    struct stat existing {};
     const mode_t mode =
         ::stat(target.c_str(), &existing) == 0 ? existing.st_mode & 07777 : newFileMode();
     ::fchmod(file.fd(), mode);

@@ -2,9 +2,9 @@
 // of the recorder, every kind of error (which must change nothing), reply lengths, time
 // formats and keywords in any case.
 
+#include "MediaControl.h"
 #include "FakeAudioPorts.h"
 #include "MediaCommands.h"
-#include "MediaControl.h"
 #include "RecorderTestKit.h"
 #include "SoundTestKit.h"
 
@@ -238,10 +238,9 @@ TEST_F(MediaControlTest, WithoutAnInputEveryCommandFailsQuietly) {
     unsigned status = 0;
     EXPECT_EQ(ask("status capture mode", &status), "");
     EXPECT_NE(status, 0u);
-    for (const char* command :
-         {"set capture time format bytes", "status capture length", "seek capture to start",
-          "record capture", "stop capture", "play capture from 0", "save capture c:\\x.wav",
-          "close capture"}) {
+    for (const char* command : {"set capture time format bytes", "status capture length",
+                                "seek capture to start", "record capture", "stop capture",
+                                "play capture from 0", "save capture c:\\x.wav", "close capture"}) {
         EXPECT_EQ(ask(command, &status), "") << command;
         EXPECT_NE(status, 0u) << command;
     }
