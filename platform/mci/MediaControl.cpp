@@ -82,7 +82,10 @@ unsigned MediaControl::send(const char* command, char* reply, std::size_t length
             if (!whole) {
                 result = MediaError::BadSyntax;
             } else if (CommandText::same(verb, "record")) {
-                device_->record();
+                std::string reason;
+                if (!device_->record(reason)) {
+                    result = fail(MediaError::DeviceUnavailable, reason);
+                }
             } else {
                 // Seeking to the start stops whatever runs, as stopping does.
                 device_->stop();

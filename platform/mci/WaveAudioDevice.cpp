@@ -23,8 +23,9 @@ std::unique_ptr<WaveAudioDevice> WaveAudioDevice::open(AudioPorts& ports,
         return nullptr;
     }
     std::unique_ptr<WaveAudioDevice> device(new WaveAudioDevice(ports, std::move(file)));
-    device->capture_ = ports.openCapture(device->sink_, reason);
-    if (!device->capture_) {
+    // The input opens only while recording, so the microphone is not held open meanwhile; this
+    // only makes sure there is one.
+    if (!ports.openCapture(device->sink_, reason)) {
         return nullptr;
     }
     device->thread_ = std::thread([raw = device.get()] { raw->run(); });
@@ -49,10 +50,7 @@ WaveAudioDevice::~WaveAudioDevice() {
 void WaveAudioDevice::halt() {
     std::unique_lock lock(mutex_);
     if (job_ == Job::Record) {
-        lock.unlock();
         sink_.close();
-        capture_->stop();
-        lock.lock();
     }
     if (job_ != Job::Idle) {
         stopAsked_ = true;
@@ -61,13 +59,19 @@ void WaveAudioDevice::halt() {
     }
 }
 
-void WaveAudioDevice::record() {
+bool WaveAudioDevice::record(std::string& reason) {
     halt();
+    // Opened before the old recording goes, so a failure leaves it as it was.
+    auto port = ports_.openCapture(sink_, reason);
+    if (!port) {
+        return false;
+    }
     // The spooling thread is idle and the sink closed: nothing else touches the file or ring.
     file_->truncate(0);
     length_.store(0);
     sink_.ring().clear();
     std::lock_guard lock(mutex_);
+    capture_ = std::move(port);
     problem_.clear();
     spoolError_ = 0;
     job_ = Job::Record;
@@ -76,6 +80,7 @@ void WaveAudioDevice::record() {
     sink_.open();
     capture_->start();
     wake_.notify_all();
+    return true;
 }
 
 void WaveAudioDevice::stop() {
@@ -152,7 +157,6 @@ bool WaveAudioDevice::spoolCapture(bool stopping) {
             file_->truncate(kept);
             length_.store(kept, std::memory_order_release);
             sink_.close();
-            capture_->stop();
             sink_.ring().clear();
             return true;
         }
@@ -188,9 +192,11 @@ bool WaveAudioDevice::feedPlayback(bool stopping) {
 }
 
 void WaveAudioDevice::finishJob(Job job) {
+    // Closing a device waits for a callback under way; the callbacks never take this lock.
     if (job == Job::Play) {
-        // Closing it waits for a callback under way; the callback never takes this lock.
         playback_.reset();
+    } else {
+        capture_.reset();
     }
     if (spoolError_ != 0) {
         problem_ = std::string("the disk took no more: ") + std::strerror(spoolError_);

@@ -19,10 +19,10 @@
 namespace qf::mci {
 
 // One recording: made from the default input, spooled to a scratch file, played back through
-// an output of its own and saved as WAV. The input device stays open (and is reopened by the
-// sound system if it goes away) for the device's whole life; a spooling thread moves audio
-// between the devices' rings and the file, so memory stays the same however long it records.
-// The calls are made from one thread; mode() and length() are cheap enough to poll.
+// an output of its own and saved as WAV. The input is open only while recording, the output
+// only while playing (the sound system reopens either if it goes away meanwhile); a spooling
+// thread moves audio between the devices' rings and the file, so memory stays the same however
+// long it records. The calls are made from one thread; mode() and length() are cheap to poll.
 class WaveAudioDevice {
 public:
     enum class Mode { Stopped, Recording, Playing };
@@ -40,8 +40,9 @@ public:
     WaveAudioDevice(const WaveAudioDevice&) = delete;
     WaveAudioDevice& operator=(const WaveAudioDevice&) = delete;
 
-    // Starts a new recording from the start, in place of what was there.
-    void record();
+    // Starts a new recording from the start, in place of what was there. False, with a reason
+    // and the old recording kept, when the input does not open.
+    bool record(std::string& reason);
     // Stops recording or playing. What was recorded is all in the file when this returns.
     void stop();
     // Plays from byte `from` to the end; false, with a reason, when that cannot start.
@@ -73,7 +74,8 @@ private:
     std::unique_ptr<ScratchFile> file_;
     CaptureSink sink_{kCaptureRingBytes};
     PlaybackSource source_{kPlaybackRingBytes};
-    // Declared after what their callbacks use, so they close first.
+    // Declared after what their callbacks use, so they close first. Made by the calling thread
+    // when a job starts, closed when it ends, under mutex_.
     std::unique_ptr<AudioPort> capture_;
     std::unique_ptr<AudioPort> playback_;
 

@@ -15,10 +15,13 @@ class FakePort final : public AudioPort {
 public:
     FakePort(std::shared_ptr<FakeSound> sound, sound::DeviceCallback& callback, bool capture)
         : sound_(std::move(sound)), callback_(callback), capture_(capture),
-          thread_([this] { run(); }) {}
+          thread_([this] { run(); }) {
+        sound_->openCaptures.fetch_add(capture_ ? 1 : 0);
+    }
     ~FakePort() override {
         quit_.store(true);
         thread_.join();
+        sound_->openCaptures.fetch_sub(capture_ ? 1 : 0);
     }
 
     void start() override { started_.store(true); }

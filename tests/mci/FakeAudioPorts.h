@@ -22,6 +22,8 @@ struct FakeSound {
     std::atomic<bool> noOutput{false};
 
     std::atomic<int> captureOpens{0};
+    // Inputs open at the moment.
+    std::atomic<int> openCaptures{0};
     std::atomic<int> playbackOpens{0};
     std::atomic<std::uint64_t> playedBytes{0};
     std::atomic<std::uint32_t> nextFrame{0};

@@ -64,14 +64,18 @@ TEST_F(MediaControlTest, TheRecordersCommandsRecordPlayAndClose) {
     EXPECT_EQ(tell("set capture samplespersec 44100 channels 2 bitspersample 16 alignment 4 "
                    "bytespersec 176400"),
               0u);
+    // The input is open only while recording.
+    EXPECT_EQ(sound->openCaptures.load(), 0);
     EXPECT_EQ(tell("record capture"), 0u);
     EXPECT_EQ(ask("status capture mode"), "recording");
+    EXPECT_EQ(sound->openCaptures.load(), 1);
     ASSERT_TRUE(waitFor([&] { return lengthNow() >= 100000; }));
     const std::uint64_t during = lengthNow();
     ASSERT_TRUE(waitFor([&] { return lengthNow() > during; })) << "the length does not grow";
 
     EXPECT_EQ(tell("stop capture"), 0u);
     EXPECT_EQ(ask("status capture mode"), "stopped");
+    EXPECT_EQ(sound->openCaptures.load(), 0);
     const std::uint64_t recorded = lengthNow();
     EXPECT_EQ(recorded % 4, 0u);
     std::this_thread::sleep_for(20ms);
@@ -247,6 +251,19 @@ TEST_F(MediaControlTest, WithoutAnInputEveryCommandFailsQuietly) {
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "x.wav"));
     // Nothing is left behind in the cache folder.
     EXPECT_TRUE(std::filesystem::is_empty(dir.path() / "cache"));
+}
+
+TEST_F(MediaControlTest, AnInputGoneBeforeRecordingKeepsTheOldRecording) {
+    ASSERT_EQ(tell("open new type waveaudio alias capture"), 0u);
+    recordAtLeast(10000);
+    const std::uint64_t length = media.device()->length();
+    sound->noInput = true;
+    const unsigned code = tell("record capture");
+    EXPECT_EQ(code, static_cast<unsigned>(MediaError::DeviceUnavailable));
+    EXPECT_NE(media.errorText(code).find("no input device"), std::string::npos);
+    EXPECT_EQ(ask("status capture mode"), "stopped");
+    EXPECT_EQ(media.device()->length(), length);
+    EXPECT_EQ(std::filesystem::file_size(media.device()->scratchPath()), length);
 }
 
 TEST_F(MediaControlTest, TheMediaCommandOperationReachesTheInstalledDevice) {
