@@ -30,7 +30,9 @@ void writeReply(char* reply, std::size_t length, std::string_view text) {
         return;
     }
     const std::size_t n = std::min(text.size(), length - 1);
-    std::memcpy(reply, text.data(), n);
+    if (n > 0) {
+        std::memcpy(reply, text.data(), n);
+    }
     reply[n] = '\0';
 }
 
