@@ -67,7 +67,8 @@ std::shared_ptr<DeviceSlot> AudioWorker::open(const DeviceFormat& want, DeviceCa
         }
         Entry entry{slot, slot->want(), 0, false};
         DeviceFormat obtained;
-        entry.id = backend_->open(entry.want, false, &DeviceSlot::pump, slot.get(), obtained, why);
+        entry.id = backend_->open(entry.want, entry.want.exactRate, &DeviceSlot::pump, slot.get(),
+                                  obtained, why);
         if (entry.id == 0) {
             answer->set_value(why.empty() ? "the device did not open" : why);
             return;

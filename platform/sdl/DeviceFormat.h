@@ -13,6 +13,9 @@ struct DeviceFormat {
     int channels = 2;
     int periodFrames = 512;
     bool capture = false;
+    // Keep exactly this rate, the library converting from whatever the hardware runs at;
+    // otherwise the device may choose its own.
+    bool exactRate = false;
     // How the sound server lists the stream, so a user can tell the program's streams apart.
     std::string streamName;
 

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "ByteRing.h"
+#include "DeviceCallback.h"
+
+#include <atomic>
+#include <cstdint>
+
+namespace qf::mci {
+
+// What the input device records into: whole frames go into a ring that the spooling thread
+// empties into the scratch file. While closed, whatever the device delivers is let go.
+class CaptureSink final : public sound::DeviceCallback {
+public:
+    explicit CaptureSink(std::size_t ringBytes) : ring_(ringBytes) {}
+
+    void transfer(std::uint8_t* data, int bytes) noexcept override;
+
+    void open() noexcept { open_.store(true); }
+    // Once this returns, nothing more enters the ring until open(). Waits at most for one
+    // callback already under way.
+    void close() noexcept;
+
+    // The reading side belongs to the spooling thread.
+    ByteRing& ring() noexcept { return ring_; }
+    // Bytes let go because the ring was full (the disk did not keep up).
+    std::uint64_t dropped() const noexcept { return dropped_.load(std::memory_order_relaxed); }
+
+private:
+    ByteRing ring_;
+    std::atomic<bool> open_{false};
+    std::atomic<int> inside_{0};
+    std::atomic<std::uint64_t> dropped_{0};
+};
+
+} // namespace qf::mci

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+namespace qf::mci {
+
+// The file a recording is spooled to while it is made: in the user's cache folder, named after
+// the process, removed when this goes. Files that processes no longer running left behind are
+// removed when a new one is made. Reads and writes name their offset, so one thread may append
+// while another reads what is already there.
+class ScratchFile {
+public:
+    // $XDG_CACHE_HOME/quietfield, else ~/.cache/quietfield; empty when neither can be told.
+    static std::filesystem::path defaultFolder();
+    // Makes the folder if needed and a new empty file in it. Null, with a reason, on failure.
+    static std::unique_ptr<ScratchFile> create(const std::filesystem::path& folder,
+                                               std::string& reason);
+    // Removes the files in `folder` left by processes that no longer run.
+    static void removeLeftovers(const std::filesystem::path& folder);
+
+    ~ScratchFile();
+    ScratchFile(const ScratchFile&) = delete;
+    ScratchFile& operator=(const ScratchFile&) = delete;
+
+    // Writes all of `data` at `offset` unless the system refuses; returns how much was
+    // written, and the system's error number when that was not all.
+    std::size_t writeAt(std::uint64_t offset, const std::uint8_t* data, std::size_t bytes,
+                        int& error);
+    // Reads up to `bytes` from `offset`; fewer at the end of the file, and 0 on failure.
+    std::size_t readAt(std::uint64_t offset, std::uint8_t* data, std::size_t bytes) const;
+    bool truncate(std::uint64_t size);
+
+    const std::filesystem::path& path() const { return path_; }
+
+private:
+    ScratchFile(std::filesystem::path path, int fd) : path_(std::move(path)), fd_(fd) {}
+
+    std::filesystem::path path_;
+    int fd_;
+};
+
+} // namespace qf::mci

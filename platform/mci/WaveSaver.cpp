@@ -1,0 +1,157 @@
+#include "WaveSaver.h"
+
+#include "AudioPorts.h"
+
+#include <fcntl.h>
+#include <sndfile.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <vector>
+
+namespace qf::mci {
+
+namespace {
+
+constexpr std::size_t kChunkSamples = 32768;
+
+// The permissions a new file gets from the user's file-creation mask.
+mode_t newFileMode() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        unsigned mask = 0;
+        if (std::sscanf(line.c_str(), "Umask: %o", &mask) == 1) {
+            return 0666 & ~static_cast<mode_t>(mask);
+        }
+    }
+    return 0644;
+}
+
+std::string systemReason(int error) {
+    return std::strerror(error != 0 ? error : EIO);
+}
+
+// A file being written beside the target; removed unless renamed into place.
+class PendingFile {
+public:
+    explicit PendingFile(const std::filesystem::path& folder)
+        : path_((folder / ".quietfield-save-XXXXXX").string()) {
+        fd_ = ::mkstemp(path_.data());
+    }
+    ~PendingFile() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+        if (!placed_) {
+            ::unlink(path_.c_str());
+        }
+    }
+    PendingFile(const PendingFile&) = delete;
+    PendingFile& operator=(const PendingFile&) = delete;
+
+    int fd() const { return fd_; }
+    // Closes the file for good; the system's error number, or 0.
+    int finish() {
+        int error = ::fsync(fd_) == 0 ? 0 : errno;
+        if (::close(fd_) != 0 && error == 0) {
+            error = errno;
+        }
+        fd_ = -1;
+        return error;
+    }
+    int placeAt(const std::filesystem::path& target) {
+        if (::rename(path_.c_str(), target.c_str()) != 0) {
+            return errno;
+        }
+        placed_ = true;
+        return 0;
+    }
+
+private:
+    std::string path_;
+    int fd_ = -1;
+    bool placed_ = false;
+};
+
+} // namespace
+
+bool WaveSaver::save(const ScratchFile& source, std::uint64_t bytes,
+                     const std::filesystem::path& target, std::string& reason,
+                     std::uint64_t waveLimit) {
+    const std::filesystem::path folder = target.parent_path();
+    const std::string name = target.string();
+    if (!target.has_filename()) {
+        reason = name + " names a folder, not a file";
+        return false;
+    }
+    PendingFile file(folder);
+    if (file.fd() < 0) {
+        const int error = errno;
+        reason = error == ENOENT
+                     ? "the folder " + folder.string() + " does not exist"
+                     : "cannot write in " + folder.string() + ": " + systemReason(error);
+        return false;
+    }
+    struct stat existing {};
+    const mode_t mode =
+        ::stat(target.c_str(), &existing) == 0 ? existing.st_mode & 07777 : newFileMode();
+    ::fchmod(file.fd(), mode);
+
+    SF_INFO info{};
+    info.samplerate = AudioPorts::kRate;
+    info.channels = AudioPorts::kChannels;
+    info.format = (bytes > waveLimit ? SF_FORMAT_RF64 : SF_FORMAT_WAV) | SF_FORMAT_PCM_16;
+    SNDFILE* sound = sf_open_fd(file.fd(), SFM_WRITE, &info, SF_FALSE);
+    if (sound == nullptr) {
+        reason = "cannot write " + name + ": " + sf_strerror(nullptr);
+        return false;
+    }
+    bytes -= bytes % AudioPorts::kBytesPerFrame;
+    std::vector<short> chunk(kChunkSamples);
+    int error = 0;
+    std::string libraryWhy;
+    for (std::uint64_t at = 0; at < bytes && error == 0 && libraryWhy.empty();) {
+        const std::size_t want =
+            static_cast<std::size_t>(std::min<std::uint64_t>(bytes - at, kChunkSamples * 2));
+        const std::size_t got =
+            source.readAt(at, reinterpret_cast<std::uint8_t*>(chunk.data()), want);
+        if (got != want) {
+            reason = "the recording could not be read back";
+            sf_close(sound);
+            return false;
+        }
+        errno = 0;
+        const auto samples = static_cast<sf_count_t>(got / 2);
+        if (sf_write_short(sound, chunk.data(), samples) != samples) {
+            error = errno;
+            libraryWhy = sf_strerror(sound);
+        }
+        at += got;
+    }
+    errno = 0;
+    if (sf_close(sound) != 0 && error == 0 && libraryWhy.empty()) {
+        error = errno != 0 ? errno : EIO;
+    }
+    if (error == 0 && !libraryWhy.empty()) {
+        reason = "cannot write " + name + ": " + libraryWhy;
+        return false;
+    }
+    if (error == 0) {
+        error = file.finish();
+    }
+    if (error == 0) {
+        error = file.placeAt(target);
+    }
+    if (error != 0) {
+        reason = "cannot write " + name + ": " + systemReason(error);
+        return false;
+    }
+    return true;
+}
+
+} // namespace qf::mci
