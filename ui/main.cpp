@@ -1,5 +1,7 @@
 #include "AppWindows.h"
 #include "AudioSystem.h"
+#include "MediaCommands.h"
+#include "MediaControl.h"
 #include "SdlAudioOutput.h"
 #include "SdlBackend.h"
 #include "TerminationSignals.h"
@@ -53,12 +55,16 @@ int main(int argc, char* argv[]) {
     // Made before the windows and ended after them: every sound device of the program belongs
     // to it.
     qf::sound::AudioSystem audio(std::make_unique<qf::sound::SdlBackend>());
-    qf::mci::MediaCommandSender* const media = nullptr; // TODO(merge): a qf::mci::MediaControl
+    // The recorder's device outlives its windows: closing the recorder sends it "close capture".
+    qf::mci::MediaControl media(audio);
+    qf::mci::installMediaCommands(&media);
     qf::AppWindows windows(QCoreApplication::applicationDirPath().toStdString(),
-                           qf::sound::SdlAudioOutput::factory(audio), nullptr, media);
+                           qf::sound::SdlAudioOutput::factory(audio), nullptr, &media);
     qf::TerminationSignals termination;
     QObject::connect(&termination, &qf::TerminationSignals::closeRequested, &windows,
                      &qf::AppWindows::closeAll);
     windows.start();
-    return app.exec();
+    const int status = app.exec();
+    qf::mci::installMediaCommands(nullptr);
+    return status;
 }
