@@ -31,7 +31,10 @@ public:
     void showAbout();
     void showContact();
     void openHelp();
-    // Asks every open window to close, each by its normal path (the platform's shutdown).
+    // Asks every open window to close, each by its normal path (the platform's shutdown). No box
+    // waits for the user from then on: messages go to standard error. A modal box or dialog that
+    // is open is dismissed first, and the windows close once the code that opened it has
+    // returned, never from inside its event loop.
     void closeAll();
 
     SplashWindow* splash() const { return splash_; }
@@ -40,6 +43,8 @@ public:
     ContactWindow* contact() const { return contact_; }
 
 private:
+    // Closes every modal window; true if there was one.
+    static bool dismissModals();
     template <typename Window> void bringUp(QPointer<Window>& window);
 
     std::string appFolder_;

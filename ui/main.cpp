@@ -2,6 +2,7 @@
 #include "AudioSystem.h"
 #include "SdlAudioOutput.h"
 #include "SdlBackend.h"
+#include "ShutdownDeadline.h"
 #include "TerminationSignals.h"
 
 #include <QApplication>
@@ -50,6 +51,8 @@ int main(int argc, char* argv[]) {
     font.setPointSize(8);
     QApplication::setFont(font);
 
+    // Ended last, so that it covers everything a platform's close sets going.
+    qf::ShutdownDeadline deadline;
     // Made before the windows and ended after them: every sound device of the program belongs
     // to it.
     qf::sound::AudioSystem audio(std::make_unique<qf::sound::SdlBackend>());
@@ -57,7 +60,10 @@ int main(int argc, char* argv[]) {
                            qf::sound::SdlAudioOutput::factory(audio));
     qf::TerminationSignals termination;
     QObject::connect(&termination, &qf::TerminationSignals::closeRequested, &windows,
-                     &qf::AppWindows::closeAll);
+                     [&deadline, &windows] {
+                         deadline.arm();
+                         windows.closeAll();
+                     });
     windows.start();
     return app.exec();
 }
