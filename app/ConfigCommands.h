@@ -36,7 +36,7 @@ public:
     // Start-up, once the channels exist: puts the stored mix into the controls and sets the
     // channels' rates. Without one, each frequency slider takes its channel's own rate, so that
     // what is kept at exit is what was heard. A broken file is set aside as "settings.ini.bad"
-    // and the start goes on as if there were none; startupReport() then says what happened.
+    // and the start goes on as if there were none; takeStartupReport() then says what happened.
     void restoreAtStart();
     // What the user should be told about the stored mix once the window is up; empty if nothing.
     // Handed out once.
