@@ -171,29 +171,6 @@ TEST_F(ConfigTest, NoOutputAtStartLeavesTheStoredMixAloneAndPlaysItOnceTheOutput
     EXPECT_EQ(contents(settingsFile()), mix);
 }
 
-TEST_F(ConfigTest, NoOutputAtAllWritesNothingAtExit) {
-    const std::string mix = "0,1,0,0,0,0,-600,0,0,0,1000,9000,1000,1000,1000\r\n";
-    put(settingsFile(), mix);
-    devicesLeft = 0;
-    open();
-    window->setCheckState(1, 1);
-    window->close();
-    EXPECT_EQ(contents(settingsFile()), mix);
-}
-
-TEST_F(ConfigTest, WhenTheFolderFileCannotBeWrittenTheMixGoesToTheUserFolder) {
-    fs::create_directory(settingsFile());
-    const fs::path home = folder.path() / "home";
-    ::setenv("XDG_CONFIG_HOME", home.c_str(), 1);
-    open();
-    window->setCheckState(4, 1);
-    window->close();
-    ::unsetenv("XDG_CONFIG_HOME");
-    EXPECT_EQ(contents(home / "quietfield" / "settings.ini"),
-              "0,0,0,1,0,0,0,0,0,0," + ownRates() + "\r\n");
-    EXPECT_TRUE(messages.shown.empty());
-}
-
 TEST_F(ConfigTest, StoredMixStartsItsRowsBeforeTheirVolumesArrive) {
     put(settingsFile(), "0,1,0,1,0,0,-1200,0,-3000,0,1000,1000,8000,22050,1000\r\n");
     bool playingWhenTicked = false;
