@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 namespace qf {
 
@@ -21,8 +22,10 @@ ConfigCommands::ConfigCommands(Host host, settings::SettingsLocation location,
     : host_(std::move(host)), location_(std::move(location)), appFolder_(std::move(appFolder)) {}
 
 void ConfigCommands::restoreAtStart() {
+    mixRead_ = true;
     const auto path = location_.readPath();
     if (!settings::SettingsFile::exists(path)) {
+        keepRecordingRates();
         return;
     }
     const auto stored = settings::SettingsFile::read(path);
@@ -37,14 +40,63 @@ void ConfigCommands::restoreAtStart() {
         auto aside = path;
         aside += kBadSuffix;
         std::filesystem::rename(path, aside, ec);
+        std::string report = "Your stored mix in " + path.string();
+        report += " could not be used: " + stored.error + ".\n\n";
+        if (ec) {
+            report += "It could not be set aside (" + ec.message();
+            report += "), and will be replaced when the program ends.";
+        } else {
+            report += "The file was kept as " + aside.string();
+            report += "; the mix starts from the defaults.";
+        }
+        startupReport_ = std::move(report);
+    } else {
+        // A file that exists but cannot be read may still hold the user's mix: it is left
+        // alone, and not overwritten at exit.
+        mixRead_ = false;
+        std::string report = "Your stored mix in " + path.string();
+        report += " could not be read: " + stored.error;
+        report += ".\n\nIt was left as it is and will not be changed.";
+        startupReport_ = std::move(report);
+    }
+    keepRecordingRates();
+}
+
+void ConfigCommands::keepRecordingRates() {
+    const auto range = settings::MixerSettings::range(settings::MixerSettings::kFields);
+    for (int row = 1; row <= ChannelTable::kChannels; ++row) {
+        if (const auto* buffer = host_.engine.buffer(row)) {
+            const auto rate = static_cast<long long>(buffer->GetFrequency());
+            if (range.contains(rate)) {
+                host_.panel.setFrequencyValue(row, static_cast<int>(rate));
+            }
+        }
     }
 }
 
+std::string ConfigCommands::takeStartupReport() {
+    return std::exchange(startupReport_, {});
+}
+
 bool ConfigCommands::saveAtExit() {
+    if (!mixRead_) {
+        return true;
+    }
+    const auto mix = SettingsApplier::take(host_.panel);
     const auto path = location_.writePath();
     std::string why;
-    if (settings::SettingsFile::write(path, SettingsApplier::take(host_.panel), why)) {
+    if (settings::SettingsFile::write(path, mix, why)) {
         return true;
+    }
+    // The folder looked writable but the file was not (a folder of that name, a full disk):
+    // the user's own folder keeps the mix instead, and is read from then on.
+    const auto fallback = location_.userWritePath();
+    if (!fallback.empty() && fallback != path) {
+        std::string fallbackWhy;
+        if (settings::SettingsFile::write(fallback, mix, fallbackWhy)) {
+            return true;
+        }
+        why.append("\n").append(fallback.string()).append(": ").append(fallbackWhy);
     }
     host_.messages.show(failure("Your mix could not be saved to", path.string(), why));
     return false;

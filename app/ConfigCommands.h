@@ -34,10 +34,17 @@ public:
     ConfigCommands(Host host, settings::SettingsLocation location, std::string appFolder);
 
     // Start-up, once the channels exist: puts the stored mix into the controls and sets the
-    // channels' rates. A broken file is set aside as "settings.ini.bad" and the start goes on as
-    // if there were none.
+    // channels' rates. Without one, each frequency slider takes its channel's own rate, so that
+    // what is kept at exit is what was heard. A broken file is set aside as "settings.ini.bad"
+    // and the start goes on as if there were none; takeStartupReport() then says what happened.
     void restoreAtStart();
-    // Exit: writes the mix. Says so, with the reason, when it could not.
+    // What the user should be told about the stored mix once the window is up; empty if nothing.
+    // Handed out once.
+    std::string takeStartupReport();
+    // Exit: writes the mix, to the user's own folder when the application folder's file cannot
+    // be written. Says so, with the reason, when neither could be. Writes nothing when the
+    // stored mix was never read (no sound output came up, or the file could not be read): the
+    // controls then hold defaults, not the user's mix.
     bool saveAtExit();
     void loadConfig();
     void saveConfig();
@@ -45,10 +52,13 @@ public:
 private:
     // The dialog and the path box shown on every use; empty when the user chose nothing.
     std::string choosePath();
+    void keepRecordingRates();
 
     Host host_;
     settings::SettingsLocation location_;
     std::string appFolder_;
+    bool mixRead_ = false;
+    std::string startupReport_;
 };
 
 } // namespace qf

@@ -19,10 +19,28 @@ bool NoiseEngine::Initialise(MixerPanel& panel, MessageBox& messages, sound::Win
     if (!root_) {
         root_ = std::make_unique<sound::DirectSound>(outputs_);
     }
-    if (root_->DirectSoundCreate("", channelDevice_) != sound::SoundResult::Ok) {
-        messages.show(kDeviceError);
+    std::string reason;
+    if (root_->DirectSoundCreateWhenAvailable(channelDevice_, &reason) != sound::SoundResult::Ok) {
+        // "DirectX8" means nothing here; the second line says what really went wrong.
+        messages.show(std::string(kDeviceError) + "\n" + reason);
         return false;
     }
+    start(panel, window);
+    return true;
+}
+
+bool NoiseEngine::startWhenOutputArrives(MixerPanel& panel, sound::WindowHandle window) {
+    if (channelDevice_ || !root_ || !root_->outputArrived()) {
+        return false;
+    }
+    if (root_->DirectSoundCreateWhenAvailable(channelDevice_) != sound::SoundResult::Ok) {
+        return false;
+    }
+    start(panel, window);
+    return true;
+}
+
+void NoiseEngine::start(MixerPanel& panel, sound::WindowHandle window) {
     soundDevice_ = channelDevice_.get();
     soundDevice_->SetCooperativeLevel(window, sound::DSSCL_NORMAL);
 
@@ -44,9 +62,13 @@ bool NoiseEngine::Initialise(MixerPanel& panel, MessageBox& messages, sound::Win
     for (NoiseChannel& ch : channels_) {
         if (ch.buffer) {
             ch.buffer->SetVolume(panel.volumeValue(ch.number));
+            // A box ticked while there was no output yet ran its handling with no channel
+            // behind it; the row is on, so it plays now.
+            if (panel.checkState(ch.number) == 1 && !ch.buffer->IsPlaying()) {
+                ch.buffer->Play(sound::DSBPLAY_LOOPING);
+            }
         }
     }
-    return true;
 }
 
 void NoiseEngine::createChannels(MixerPanel& panel) {

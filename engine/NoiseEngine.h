@@ -25,8 +25,13 @@ public:
 
     // Builds the device and the channels, lets the stored mix reach the controls, then sets
     // every channel's volume from its slider. Returns false when no device could be made; the
-    // message has then been shown and no channel exists.
+    // message, with the system's reason on a second line, has then been shown, no channel
+    // exists, and the output goes on being looked for (startWhenOutputArrives()).
     bool Initialise(MixerPanel& panel, MessageBox& messages, sound::WindowHandle window);
+    // After a failed Initialise: once the output has appeared, starts exactly as Initialise
+    // would have (device, channels, stored mix, volumes) and returns true. Cheap to call often.
+    bool startWhenOutputArrives(MixerPanel& panel, sound::WindowHandle window);
+    bool started() const { return channelDevice_ != nullptr; }
 
     // Makes a new device for the default output and keeps it as the current one, as loading a
     // configuration does; the channels stay on the device they were made on and play on. False
@@ -51,6 +56,7 @@ public:
     const std::string& appFolder() const { return appFolder_; }
 
 private:
+    void start(MixerPanel& panel, sound::WindowHandle window);
     void createChannels(MixerPanel& panel);
 
     std::string appFolder_;

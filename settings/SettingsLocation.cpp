@@ -45,6 +45,19 @@ void makeFolders(const fs::path& folder) {
     }
 }
 
+// Strictly later; files written within the same clock tick count as equal.
+bool modifiedAfter(const fs::path& a, const fs::path& b) {
+    struct stat sa {};
+    struct stat sb {};
+    if (::stat(a.c_str(), &sa) != 0 || ::stat(b.c_str(), &sb) != 0) {
+        return false;
+    }
+    if (sa.st_mtim.tv_sec != sb.st_mtim.tv_sec) {
+        return sa.st_mtim.tv_sec > sb.st_mtim.tv_sec;
+    }
+    return sa.st_mtim.tv_nsec > sb.st_mtim.tv_nsec;
+}
+
 } // namespace
 
 SettingsLocation::SettingsLocation(fs::path appFolder, fs::path userFolder)
@@ -92,13 +105,28 @@ fs::path SettingsLocation::readPath() const {
     const bool appFirst = userFolder_.empty() || appFolderWritable();
     const fs::path first = appFirst ? appFile() : userFile();
     const fs::path second = appFirst ? userFile() : appFile();
-    if (SettingsFile::exists(first)) {
+    const bool haveFirst = SettingsFile::exists(first);
+    const bool haveSecond = !second.empty() && SettingsFile::exists(second);
+    if (haveFirst && haveSecond) {
+        // A run that could not write the program folder left its mix in the user's folder; once
+        // the folder is writable again, that newer mix must not lose to the folder's old file.
+        return modifiedAfter(second, first) ? second : first;
+    }
+    if (haveFirst) {
         return first;
     }
-    if (!second.empty() && SettingsFile::exists(second)) {
+    if (haveSecond) {
         return second;
     }
     return appFile();
+}
+
+fs::path SettingsLocation::userWritePath() const {
+    if (userFolder_.empty()) {
+        return {};
+    }
+    makeFolders(userFolder_);
+    return userFile();
 }
 
 fs::path SettingsLocation::writePath() const {

@@ -23,12 +23,17 @@ public:
     // database when HOME is unset); empty when neither can be found.
     static std::filesystem::path userFolderFromEnvironment();
 
-    // The file that holds the last mix written: the one writePath() names when it exists,
-    // else the other one when that exists, else the application folder's path (no file).
+    // The file that holds the last mix written: of the two, the one changed last (the one
+    // writePath() names when both were changed at once), else the one that exists, else the
+    // application folder's path (no file).
     std::filesystem::path readPath() const;
     // The application folder's file when the folder (and the file, if there is one) can be
     // written, else the user folder's, whose folder is then created (mode 0700) if missing.
     std::filesystem::path writePath() const;
+    // The user folder's file, its folder created if missing: where the mix goes when the
+    // application folder's file turns out not to be writable after all. Empty without a user
+    // folder.
+    std::filesystem::path userWritePath() const;
 
     // The application folder's file, under whatever letter case it has on disk.
     std::filesystem::path appFile() const;

@@ -2,7 +2,16 @@
 
 #include "FileLookup.h"
 
+#include <QApplication>
+#include <QDialog>
+#include <QTimer>
+
 namespace qf {
+
+namespace {
+constexpr int kAfterModalMs = 50;
+constexpr int kMaxModals = 8;
+} // namespace
 
 AppWindows::AppWindows(std::string appFolder, sound::DirectSound::OutputFactory outputs,
                        Shell* shell, mci::MediaCommandSender* media)
@@ -100,6 +109,13 @@ void AppWindows::openRecorderHelp() {
 }
 
 void AppWindows::closeAll() {
+    messages_.sendToStandardError();
+    if (dismissModals()) {
+        // The box's own loop ends first, and the code that showed it runs to its end with its
+        // window still there; the closing comes after, from the main loop.
+        QTimer::singleShot(kAfterModalMs, this, &AppWindows::closeAll);
+        return;
+    }
     for (QWidget* window : {static_cast<QWidget*>(splash_), static_cast<QWidget*>(about_),
                             static_cast<QWidget*>(contact_), static_cast<QWidget*>(save_),
                             static_cast<QWidget*>(recorder_), static_cast<QWidget*>(main_)}) {
@@ -107,6 +123,24 @@ void AppWindows::closeAll() {
             window->close();
         }
     }
+}
+
+bool AppWindows::dismissModals() {
+    bool any = false;
+    // A modal window that refuses to go is tried again on the next round, not forever here.
+    for (int i = 0; i < kMaxModals; ++i) {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal == nullptr) {
+            break;
+        }
+        any = true;
+        if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+            dialog->reject();
+        } else {
+            modal->close();
+        }
+    }
+    return any;
 }
 
 } // namespace qf

@@ -41,7 +41,10 @@ public:
     void showSave();
     // The help document at its section about the recorder.
     void openRecorderHelp();
-    // Asks every open window to close, each by its normal path (the platform's shutdown).
+    // Asks every open window to close, each by its normal path (the platform's shutdown). No box
+    // waits for the user from then on: messages go to standard error. A modal box or dialog that
+    // is open is dismissed first, and the windows close once the code that opened it has
+    // returned, never from inside its event loop.
     void closeAll();
 
     SplashWindow* splash() const { return splash_; }
@@ -52,6 +55,8 @@ public:
     SaveWindow* saveWindow() const { return save_; }
 
 private:
+    // Closes every modal window; true if there was one.
+    static bool dismissModals();
     template <typename Window> void bringUp(QPointer<Window>& window);
     static void bringForward(QWidget* window);
 

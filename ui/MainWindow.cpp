@@ -11,6 +11,10 @@
 
 namespace qf {
 
+namespace {
+constexpr int kOutputWatchMs = 250;
+}
+
 MainWindow::MainWindow(std::string appFolder, MessageBox& messages,
                        sound::DirectSound::OutputFactory outputs, CommonDialog* dialog,
                        QWidget* parent)
@@ -46,6 +50,17 @@ MainWindow::MainWindow(std::string appFolder, MessageBox& messages,
     readoutTimer_.setInterval(50);
     connect(&readoutTimer_, &QTimer::timeout, this, [this] { controls_.refreshReadouts(); });
     readoutTimer_.start();
+
+    outputWatch_.setInterval(kOutputWatchMs);
+    connect(&outputWatch_, &QTimer::timeout, this, [this] {
+        if (engine_.startWhenOutputArrives(*this, winId())) {
+            outputWatch_.stop();
+            // Inside the start-up's own message the report waits for the load to finish.
+            if (loaded_) {
+                tellStartupReport();
+            }
+        }
+    });
 }
 
 MainWindow::~MainWindow() = default;
@@ -89,10 +104,26 @@ void MainWindow::load() {
     layout_->panSlider->setFocus();
     Initialise();
     PlaySound();
+    loaded_ = true;
+    // Once the start-up has run its course and the splash has gone.
+    QTimer::singleShot(0, this, &MainWindow::tellStartupReport);
 }
 
 void MainWindow::Initialise() {
+    // A missing output goes on being looked for, also while its message waits for OK; the
+    // engine starts as soon as it is there.
+    outputWatch_.start();
     engine_.Initialise(*this, messages_, winId());
+    if (engine_.started()) {
+        outputWatch_.stop();
+    }
+}
+
+void MainWindow::tellStartupReport() {
+    const std::string report = config_.takeStartupReport();
+    if (!report.empty()) {
+        messages_.show(report);
+    }
 }
 
 void MainWindow::PlaySound() {
@@ -105,6 +136,7 @@ void MainWindow::StopSound() {
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     // The close is never refused. A window that has already unloaded does not unload twice.
+    outputWatch_.stop();
     if (!unloaded_) {
         StopSound();
         Unload();

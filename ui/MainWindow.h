@@ -60,6 +60,8 @@ public:
     const QString& pictureShown() const { return pictureShown_; }
     bool playTimerEnabled() const { return playTimerEnabled_; }
     QTimer& readoutTimer() { return readoutTimer_; }
+    // Runs while the engine waits for a sound output that was missing at start.
+    const QTimer& outputWatch() const { return outputWatch_; }
 
     // Runs when the window unloads, after the sound has stopped and the mix has been saved.
     void setUnloadStep(std::function<void()> step) { unloadStep_ = std::move(step); }
@@ -78,6 +80,7 @@ private:
     void connectControls();
     void connectCommands();
     void Unload();
+    void tellStartupReport();
 
     MessageBox& messages_;
     NoiseEngine engine_;
@@ -90,7 +93,9 @@ private:
     std::unique_ptr<MainWindowMenu> menu_;
     std::function<void()> unloadStep_;
     bool unloaded_ = false;
+    bool loaded_ = false;
     QTimer readoutTimer_;
+    QTimer outputWatch_;
     QString pictureShown_;
     // Timer1 has no work on its ticks, so being enabled is all there is to it; no real timer
     // wakes the program ten times a second for nothing.

@@ -4,6 +4,7 @@
 #include "MediaControl.h"
 #include "SdlAudioOutput.h"
 #include "SdlBackend.h"
+#include "ShutdownDeadline.h"
 #include "TerminationSignals.h"
 
 #include <QApplication>
@@ -52,6 +53,8 @@ int main(int argc, char* argv[]) {
     font.setPointSize(8);
     QApplication::setFont(font);
 
+    // Ended last, so that it covers everything a platform's close sets going.
+    qf::ShutdownDeadline deadline;
     // Made before the windows and ended after them: every sound device of the program belongs
     // to it.
     qf::sound::AudioSystem audio(std::make_unique<qf::sound::SdlBackend>());
@@ -62,7 +65,10 @@ int main(int argc, char* argv[]) {
                            qf::sound::SdlAudioOutput::factory(audio), nullptr, &media);
     qf::TerminationSignals termination;
     QObject::connect(&termination, &qf::TerminationSignals::closeRequested, &windows,
-                     &qf::AppWindows::closeAll);
+                     [&deadline, &windows] {
+                         deadline.arm();
+                         windows.closeAll();
+                     });
     windows.start();
     const int status = app.exec();
     qf::mci::installMediaCommands(nullptr);

@@ -12,6 +12,10 @@ AudioDevice::~AudioDevice() {
     worker_->release(slot_);
 }
 
+bool AudioDevice::isOpen() const {
+    return slot_->isOpen();
+}
+
 const DeviceFormat& AudioDevice::format() const {
     return slot_->obtained();
 }

@@ -18,6 +18,8 @@ public:
     AudioDevice(const AudioDevice&) = delete;
     AudioDevice& operator=(const AudioDevice&) = delete;
 
+    // False only for a device still waiting to open for the first time.
+    bool isOpen() const;
     // As the device first opened; reopened devices keep its rate.
     const DeviceFormat& format() const;
     // A new device is paused; these take effect on the audio system's thread, soon after.

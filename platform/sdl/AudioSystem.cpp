@@ -21,8 +21,8 @@ AudioSystem::~AudioSystem() {
 }
 
 std::unique_ptr<AudioDevice> AudioSystem::open(const DeviceFormat& want, DeviceCallback& callback,
-                                               std::string& reason) {
-    auto slot = worker_->open(want, callback, kOpenWait, reason);
+                                               std::string& reason, Absent absent) {
+    auto slot = worker_->open(want, callback, kOpenWait, reason, absent == Absent::KeepLooking);
     if (!slot) {
         return nullptr;
     }

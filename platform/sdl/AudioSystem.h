@@ -32,10 +32,18 @@ public:
     AudioSystem(const AudioSystem&) = delete;
     AudioSystem& operator=(const AudioSystem&) = delete;
 
-    // Opens the default output (or input, for a capture format) at the rate it offers. Null,
-    // with a reason, when no device opens. The callback must outlive the device.
+    // What open() does when no device can be opened now.
+    enum class Absent {
+        Fail,        // returns null
+        KeepLooking, // returns a device that is not open yet and opens as soon as it can
+    };
+
+    // Opens the default output (or input, for a capture format) at the rate it offers. When no
+    // device opens the reason is set, and the result is null or, when told to keep looking, a
+    // device whose isOpen() turns true once the device has appeared. The callback must outlive
+    // the device.
     std::unique_ptr<AudioDevice> open(const DeviceFormat& want, DeviceCallback& callback,
-                                      std::string& reason);
+                                      std::string& reason, Absent absent = Absent::Fail);
 
 private:
     std::shared_ptr<AudioWorker> worker_;

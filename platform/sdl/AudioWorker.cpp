@@ -54,22 +54,28 @@ bool AudioWorker::stopAndWait(std::chrono::milliseconds limit) {
 }
 
 std::shared_ptr<DeviceSlot> AudioWorker::open(const DeviceFormat& want, DeviceCallback& callback,
-                                              std::chrono::milliseconds limit,
-                                              std::string& reason) {
+                                              std::chrono::milliseconds limit, std::string& reason,
+                                              bool keepLooking) {
     auto slot = std::make_shared<DeviceSlot>(want, callback);
     auto answer = std::make_shared<std::promise<std::string>>();
     auto future = answer->get_future();
-    const bool posted = post([this, slot, answer] {
+    const bool posted = post([this, slot, answer, keepLooking] {
         std::string why;
-        if (!startLibrary(why)) {
-            answer->set_value(why.empty() ? "the sound system did not start" : why);
-            return;
-        }
         Entry entry{slot, slot->want(), 0, false};
         DeviceFormat obtained;
-        entry.id = backend_->open(entry.want, entry.want.exactRate, &DeviceSlot::pump, slot.get(),
-                                  obtained, why);
+        if (startLibrary(why)) {
+            entry.id = backend_->open(entry.want, entry.want.exactRate, &DeviceSlot::pump,
+                                      slot.get(), obtained, why);
+        } else if (why.empty()) {
+            why = "the sound system did not start";
+        }
         if (entry.id == 0) {
+            if (keepLooking) {
+                // Looked for again with the devices that went away; with nothing else open, the
+                // library is started afresh each time, as a server that appears later needs.
+                serverLost_ = true;
+                entries_.push_back(std::move(entry));
+            }
             answer->set_value(why.empty() ? "the device did not open" : why);
             return;
         }
@@ -83,13 +89,17 @@ std::shared_ptr<DeviceSlot> AudioWorker::open(const DeviceFormat& want, DeviceCa
         return nullptr;
     }
     if (future.wait_for(limit) != std::future_status::ready) {
+        reason = "the sound system did not answer in time";
+        if (keepLooking) {
+            // The worker keeps it, open or waiting, whenever it gets to it.
+            return slot;
+        }
         // Whenever the worker gets to it, the device is closed again right after opening.
         release(slot);
-        reason = "the sound system did not answer in time";
         return nullptr;
     }
     reason = future.get();
-    if (!reason.empty()) {
+    if (!reason.empty() && !keepLooking) {
         return nullptr;
     }
     return slot;
@@ -200,17 +210,25 @@ void AudioWorker::recover(Clock::time_point now) {
 }
 
 bool AudioWorker::reopen(Entry& entry) {
+    // A device that never opened may take the rate the hardware offers; one that did must come
+    // back at the rate its callback was built for.
+    const bool first = !entry.slot->isOpen();
     DeviceFormat obtained;
     std::string reason;
     entry.id =
-        backend_->open(entry.want, true, &DeviceSlot::pump, entry.slot.get(), obtained, reason);
+        backend_->open(entry.want, !first, &DeviceSlot::pump, entry.slot.get(), obtained, reason);
     if (entry.id == 0) {
         return false;
+    }
+    if (first) {
+        entry.want.rate = obtained.rate;
+        entry.slot->setObtained(obtained);
+    } else {
+        entry.slot->countReopen();
     }
     if (entry.playing) {
         backend_->pause(entry.id, false);
     }
-    entry.slot->countReopen();
     return true;
 }
 

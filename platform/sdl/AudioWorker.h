@@ -43,9 +43,11 @@ public:
     bool stopAndWait(std::chrono::milliseconds limit);
 
     // Any thread. Opens a device at the rate it offers and keeps it open from then on; waits
-    // at most `limit` for the answer. Null, with a reason, when it did not open.
+    // at most `limit` for the answer. When it did not open: a reason, and null, or with
+    // `keepLooking` a slot that is not open yet, which the watch opens as soon as it can.
     std::shared_ptr<DeviceSlot> open(const DeviceFormat& want, DeviceCallback& callback,
-                                     std::chrono::milliseconds limit, std::string& reason);
+                                     std::chrono::milliseconds limit, std::string& reason,
+                                     bool keepLooking = false);
     void setPlaying(const std::shared_ptr<DeviceSlot>& slot, bool playing);
     // Cuts the callback off at once; the device itself is closed on the worker's thread.
     void release(const std::shared_ptr<DeviceSlot>& slot);

@@ -26,9 +26,14 @@ public:
     void detach() noexcept;
 
     const DeviceFormat& want() const { return want_; }
-    // As the device first opened; set by the owner's thread before the opener sees the slot.
+    // As the device first opened; set by the owner's thread once, before isOpen() turns true.
     const DeviceFormat& obtained() const { return obtained_; }
-    void setObtained(const DeviceFormat& format) { obtained_ = format; }
+    void setObtained(const DeviceFormat& format) {
+        obtained_ = format;
+        opened_.store(true, std::memory_order_release);
+    }
+    // False while a device that could not open at first is still being waited for.
+    bool isOpen() const { return opened_.load(std::memory_order_acquire); }
 
     int reopenCount() const { return reopens_.load(std::memory_order_relaxed); }
     void countReopen() { reopens_.fetch_add(1, std::memory_order_relaxed); }
@@ -39,6 +44,7 @@ private:
     std::atomic<DeviceCallback*> callback_;
     std::atomic<int> inside_{0};
     std::atomic<int> reopens_{0};
+    std::atomic<bool> opened_{false};
 };
 
 } // namespace qf::sound

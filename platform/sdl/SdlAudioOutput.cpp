@@ -16,14 +16,24 @@ DirectSound::OutputFactory SdlAudioOutput::factory(AudioSystem& system) {
 }
 
 bool SdlAudioOutput::open(int preferredRate, std::string& reason) {
+    return openDevice(preferredRate, false, reason);
+}
+
+bool SdlAudioOutput::openWhenAvailable(int preferredRate, std::string& reason) {
+    return openDevice(preferredRate, true, reason);
+}
+
+bool SdlAudioOutput::openDevice(int preferredRate, bool keepLooking, std::string& reason) {
     DeviceFormat want;
     want.rate = preferredRate;
     want.format = SampleFormat::Float32;
     want.channels = 2;
     want.periodFrames = kPeriodFrames;
     want.streamName = kStreamName;
-    device_ = system_.open(want, *this, reason);
-    return device_ != nullptr;
+    device_ =
+        system_.open(want, *this, reason,
+                     keepLooking ? AudioSystem::Absent::KeepLooking : AudioSystem::Absent::Fail);
+    return opened();
 }
 
 void SdlAudioOutput::start(Mixer& mixer) {

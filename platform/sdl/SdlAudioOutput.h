@@ -28,14 +28,18 @@ public:
     static DirectSound::OutputFactory factory(AudioSystem& system);
 
     bool open(int preferredRate, std::string& reason) override;
-    int sampleRate() const override { return device_ ? device_->format().rate : 0; }
+    int sampleRate() const override { return opened() ? device_->format().rate : 0; }
     void start(Mixer& mixer) override;
+    bool openWhenAvailable(int preferredRate, std::string& reason) override;
+    bool openedLater() const override { return opened(); }
 
     int periodFrames() const { return device_ ? device_->format().periodFrames : 0; }
     // How many times the device has been reopened after being lost or left behind.
     int reopenCount() const { return device_ ? device_->reopenCount() : 0; }
 
 private:
+    bool opened() const { return device_ && device_->isOpen(); }
+    bool openDevice(int preferredRate, bool keepLooking, std::string& reason);
     void transfer(std::uint8_t* data, int bytes) noexcept override;
 
     AudioSystem& system_;

@@ -14,6 +14,15 @@ public:
     virtual bool open(int preferredRate, std::string& reason) = 0;
     virtual int sampleRate() const = 0;
     virtual void start(Mixer& mixer) = 0;
+
+    // Like open(), but an output that cannot open now goes on looking for the device in the
+    // background (a sound server that starts after the program); openedLater() tells when it
+    // has. Outputs that cannot wait simply try once.
+    virtual bool openWhenAvailable(int preferredRate, std::string& reason) {
+        return open(preferredRate, reason);
+    }
+    // True once an output whose openWhenAvailable() failed has opened after all.
+    virtual bool openedLater() const { return false; }
 };
 
 } // namespace qf::sound

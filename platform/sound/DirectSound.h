@@ -24,8 +24,18 @@ public:
     SoundResult DirectSoundCreate(const std::string& deviceId, std::unique_ptr<SoundDevice>& device,
                                   std::string* reason = nullptr);
 
+    // Like DirectSoundCreate for the default output, but when none can be opened the output is
+    // kept looking for one in the background; outputArrived() tells when it has, and the next
+    // call makes the device on it.
+    SoundResult DirectSoundCreateWhenAvailable(std::unique_ptr<SoundDevice>& device,
+                                               std::string* reason = nullptr);
+    bool outputArrived() const { return waiting_ && waiting_->openedLater(); }
+
 private:
+    static std::unique_ptr<SoundDevice> makeDevice(std::unique_ptr<AudioOutput> output);
+
     OutputFactory factory_;
+    std::unique_ptr<AudioOutput> waiting_;
 };
 
 } // namespace qf::sound

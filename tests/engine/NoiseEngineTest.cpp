@@ -63,7 +63,8 @@ TEST_F(NoiseEngineTest, NoDeviceShowsTheMessageAndLeavesEveryControlHarmless) {
 
     EXPECT_FALSE(engine.Initialise(panel, messages, 1));
     ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0], "Error. Please check you have DirectX8 or later.");
+    EXPECT_EQ(messages.shown[0],
+              "Error. Please check you have DirectX8 or later.\nno output device here");
     EXPECT_FALSE(restored);
     EXPECT_FALSE(engine.hasDevice());
 

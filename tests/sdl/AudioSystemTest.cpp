@@ -14,6 +14,7 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <iostream>
 #include <thread>
 
 namespace qf::sound {
@@ -168,6 +169,44 @@ TEST_F(AudioSystemTest, SoundResumesWhereItStopped) {
     EXPECT_TRUE(buffer->IsPlaying());
     EXPECT_EQ(output->reopenCount(), 1);
     EXPECT_EQ(device->mixer().deviceRate(), 44100);
+}
+
+// A program started before its sound server: the first open fails, the output keeps being
+// looked for, and once the server is there it opens at the rate the hardware offers and plays
+// what the program made on it.
+TEST_F(AudioSystemTest, AnOutputMissingAtStartOpensOnceTheServerAppears) {
+    testkit::TempDir dir;
+    const std::string tone = testkit::writeTone(dir, "tone.wav", 441.0, 0.4, 22050);
+    server->setUp(false);
+    DirectSound root(SdlAudioOutput::factory(*audio));
+    std::unique_ptr<SoundDevice> device;
+    std::string reason;
+    ASSERT_EQ(root.DirectSoundCreateWhenAvailable(device, &reason), SoundResult::NoDriver);
+    EXPECT_EQ(reason, "no sound server");
+    std::this_thread::sleep_for(600ms);
+    EXPECT_FALSE(root.outputArrived());
+    EXPECT_EQ(server->counts().open, 0);
+
+    server->setUp(true);
+    const auto back = Clock::now();
+    ASSERT_TRUE(waitFor([&] { return root.outputArrived(); }, 2s)) << "never opened";
+    const double openMs = msSince(back);
+    ASSERT_EQ(root.DirectSoundCreateWhenAvailable(device, &reason), SoundResult::Ok) << reason;
+    EXPECT_EQ(device->mixer().deviceRate(), 44100) << "the hardware's own rate, as a first open";
+    auto buffer = testkit::loadBuffer(*device, tone);
+    buffer->Play(DSBPLAY_LOOPING);
+    EXPECT_TRUE(waitFor([&] { return buffer->GetCurrentPosition() > 2205; }, 2s))
+        << "the late device does not play";
+    EXPECT_EQ(server->counts().open, 1);
+    EXPECT_TRUE(server->exactOpens().empty());
+    std::cout << "[ figures  ] output opened " << openMs << " ms after the server came up\n";
+    EXPECT_LT(openMs, 1500.0);
+
+    // One still waiting when it is dropped (at the end of the test) is let go cleanly.
+    server->setUp(false);
+    DirectSound other(SdlAudioOutput::factory(*audio));
+    std::unique_ptr<SoundDevice> never;
+    ASSERT_EQ(other.DirectSoundCreateWhenAvailable(never, &reason), SoundResult::NoDriver);
 }
 
 TEST_F(AudioSystemTest, FollowsTheDefaultDeviceWhenTheServerDoesNotMoveTheStream) {

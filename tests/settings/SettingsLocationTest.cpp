@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <optional>
@@ -69,8 +70,8 @@ mode_t modeOf(const fs::path& p) {
 TEST_F(SettingsLocationRules, AWritableApplicationFolderIsWhereTheFileLives) {
     EXPECT_EQ(location().readPath(), app_ / "settings.ini") << "no file anywhere";
     EXPECT_EQ(location().writePath(), app_ / "settings.ini");
-    putApp();
     putUser();
+    putApp();
     EXPECT_EQ(location().readPath(), app_ / "settings.ini");
     EXPECT_EQ(location().writePath(), app_ / "settings.ini");
 }
@@ -104,6 +105,26 @@ TEST_F(SettingsLocationRules, WhatWasWrittenLastIsWhatIsRead) {
     putUser();
     EXPECT_EQ(location().readPath(), user_ / "settings.ini");
     EXPECT_EQ(location().writePath(), user_ / "settings.ini");
+}
+
+// A run with a read-only program folder saved to the user folder; once the folder is writable
+// again, its older file must not win. Files changed at the same moment go by writePath().
+TEST_F(SettingsLocationRules, OfTwoFilesTheNewerIsRead) {
+    putApp();
+    putUser();
+    const auto now = fs::file_time_type::clock::now();
+    fs::last_write_time(app_ / "settings.ini", now - std::chrono::hours(1));
+    fs::last_write_time(user_ / "settings.ini", now);
+    EXPECT_EQ(location().readPath(), user_ / "settings.ini");
+    EXPECT_EQ(location().writePath(), app_ / "settings.ini");
+
+    fs::last_write_time(app_ / "settings.ini", now + std::chrono::seconds(1));
+    EXPECT_EQ(location().readPath(), app_ / "settings.ini");
+
+    fs::last_write_time(user_ / "settings.ini", now + std::chrono::seconds(1));
+    EXPECT_EQ(location().readPath(), app_ / "settings.ini") << "a tie goes to the write path";
+    appFolderWritable_ = false;
+    EXPECT_EQ(location().readPath(), user_ / "settings.ini") << "a tie goes to the write path";
 }
 
 TEST_F(SettingsLocationRules, AReadOnlyFileInTheApplicationFolderSendsWritesAway) {

@@ -2,6 +2,8 @@
 #include "FakeAppFolder.h"
 #include "OfflineOutput.h"
 #include "Shell.h"
+#include "TerminationSignals.h"
+#include "TestDoubles.h"
 
 #include <QApplication>
 #include <QSignalSpy>
@@ -10,6 +12,12 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -170,6 +178,84 @@ TEST_F(AppWindowsTest, CloseAllTakesEveryWindowDownByItsOwnPath) {
     EXPECT_FALSE(windows.main());
     EXPECT_FALSE(windows.about());
     EXPECT_FALSE(windows.contact());
+}
+
+// A log-off (SIGTERM) while a modal box waits for the user: the box goes, the code that opened it
+// runs to its end with its windows intact, and only then do the windows close by their normal
+// path. The program ends by itself, and nothing is pulled from under running code (the
+// sanitizer build checks that part).
+class SignalDuringBoxTest : public ::testing::Test {
+protected:
+    SignalDuringBoxTest() {
+        QObject::connect(&termination, &qf::TerminationSignals::closeRequested, &windows,
+                         &AppWindows::closeAll);
+    }
+    ~SignalDuringBoxTest() override {
+        windows.closeAll();
+        flushDeletions();
+    }
+
+    // Runs `opener`, which shows a modal box, and sends SIGTERM once the box is up.
+    void signalDuring(const std::function<void()>& opener) {
+        QTimer::singleShot(300, [this] {
+            boxWasUp = QApplication::activeModalWidget() != nullptr;
+            std::raise(SIGTERM);
+        });
+        opener();
+    }
+
+    std::string settings() const {
+        std::ifstream in(folder.path() / "settings.ini", std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+
+    qf::test::FakeAppFolder folder;
+    qf::sound::DirectSound::OutputFactory outputs = qf::test::offlineOutputs();
+    AppWindows windows{folder.str(), [this] { return outputs(); }};
+    qf::TerminationSignals termination;
+    bool boxWasUp = false;
+};
+
+TEST_F(SignalDuringBoxTest, DuringTheNoSoundMessageAtStartUp) {
+    const std::string mix = "0,1,0,0,0,0,-600,0,0,0,1000,22050,1000,1000,1000\r\n";
+    std::ofstream(folder.path() / "settings.ini", std::ios::binary) << mix;
+    outputs = qf::test::missingOutputs();
+    windows.start();
+    signalDuring([&] { emit windows.splash()->timerFired(); });
+    EXPECT_TRUE(boxWasUp);
+    ASSERT_TRUE(windows.main()) << "start-up ran to its end with its window";
+    EXPECT_TRUE(windows.main()->playTimerEnabled());
+    EXPECT_TRUE(programEnds());
+    EXPECT_FALSE(windows.main());
+    EXPECT_FALSE(windows.splash());
+    EXPECT_EQ(settings(), mix) << "a mix never read is not overwritten";
+}
+
+TEST_F(SignalDuringBoxTest, DuringLoadConfigsFileDialog) {
+    windows.start();
+    emit windows.splash()->timerFired();
+    signalDuring([&] { windows.main()->menu().loadConfigAction->trigger(); });
+    EXPECT_TRUE(boxWasUp);
+    EXPECT_TRUE(programEnds());
+    EXPECT_FALSE(windows.main());
+    EXPECT_EQ(settings().rfind("0,0,0,0,0,0,0,0,0,0,", 0), 0u) << "closed by the normal path";
+}
+
+TEST_F(SignalDuringBoxTest, DuringTheMessageOfAFailedSaveOnClose) {
+    std::filesystem::create_directory(folder.path() / "settings.ini");
+    // The user's folder lies under a plain file: the mix cannot go there either.
+    std::ofstream(folder.path() / "plain");
+    ::setenv("XDG_CONFIG_HOME", (folder.path() / "plain").c_str(), 1);
+    windows.start();
+    emit windows.splash()->timerFired();
+    ::unsetenv("XDG_CONFIG_HOME");
+    // The close comes from the event loop, as a click would, so the program's end is seen.
+    signalDuring([&] { QTimer::singleShot(0, [&] { windows.main()->close(); }); });
+    EXPECT_TRUE(programEnds());
+    EXPECT_TRUE(boxWasUp) << "a close by the user still shows the box";
+    EXPECT_FALSE(windows.main());
 }
 
 } // namespace

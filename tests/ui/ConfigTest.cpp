@@ -44,6 +44,23 @@ void put(const fs::path& file, const std::string& text) {
     std::ofstream(file, std::ios::binary) << text;
 }
 
+// The recording's own rate of row `row`, as the fake program folder made it.
+int ownRate(int row) {
+    const char* files[] = {"Brown_Noise.Wav", "Pink_Noise.Wav", "Blue_Noise.Wav", "violet.Wav",
+                           "White_Noise.Wav"};
+    return qf::test::FakeAppFolder::rateOf(files[row - 1]);
+}
+
+// The five frequency fields of a first run, the rates that were heard; `row`, if given, at
+// `frequency` instead.
+std::string ownRates(int row = 0, int frequency = 0) {
+    std::ostringstream text;
+    for (int r = 1; r <= 5; ++r) {
+        text << (r > 1 ? "," : "") << (r == row ? frequency : ownRate(r));
+    }
+    return text.str();
+}
+
 class ConfigTest : public ::testing::Test {
 protected:
     void open(const std::function<void()>& beforeLoad = {}) {
@@ -88,11 +105,70 @@ protected:
     qf::MainWindowLayout* ui = nullptr;
 };
 
-TEST_F(ConfigTest, FirstRunWritesTheControlsInitialValuesOnClose) {
+// The sliders take the rates the channels play at, so the next start plays what was heard, not
+// every row at 1000 Hz.
+TEST_F(ConfigTest, FirstRunKeepsTheRatesThatWereHeard) {
     open();
     window->close();
-    EXPECT_EQ(contents(settingsFile()), "0,0,0,0,0,0,0,0,0,0,1000,1000,1000,1000,1000\r\n");
+    EXPECT_EQ(contents(settingsFile()), "0,0,0,0,0,0,0,0,0,0," + ownRates() + "\r\n");
     EXPECT_TRUE(messages.shown.empty());
+
+    open();
+    for (int row = 1; row <= 5; ++row) {
+        EXPECT_EQ(channel(row).GetFrequency(), static_cast<std::uint32_t>(ownRate(row)));
+    }
+}
+
+TEST_F(ConfigTest, AStored1000StillMeans1000Hz) {
+    put(settingsFile(), "0,0,0,0,0,0,0,0,0,0,1000,1000,1000,1000,1000\r\n");
+    open();
+    for (int row = 1; row <= 5; ++row) {
+        EXPECT_EQ(window->frequencyValue(row), 1000);
+        EXPECT_EQ(channel(row).GetFrequency(), 1000u);
+    }
+}
+
+TEST_F(ConfigTest, NoOutputAtStartLeavesTheStoredMixAloneAndPlaysItOnceTheOutputAppears) {
+    const std::string mix = "0,1,0,0,0,0,-600,0,0,0,1000,9000,1000,1000,1000\r\n";
+    put(settingsFile(), mix);
+    // An output that is missing at first and turns up on the third look.
+    int looks = 0;
+    class LateOutput final : public qf::sound::AudioOutput {
+    public:
+        explicit LateOutput(int& looks) : looks_(looks) {}
+        bool open(int rate, std::string&) override {
+            rate_ = rate;
+            return true;
+        }
+        bool openWhenAvailable(int rate, std::string& reason) override {
+            rate_ = rate;
+            reason = "Connection refused";
+            return false;
+        }
+        bool openedLater() const override { return ++looks_ >= 3; }
+        int sampleRate() const override { return rate_; }
+        void start(qf::sound::Mixer&) override {}
+
+    private:
+        int& looks_;
+        int rate_ = 0;
+    };
+    window = std::make_unique<MainWindow>(
+        folder.str(), messages, [&] { return std::make_unique<LateOutput>(looks); }, &dialog);
+    window->load();
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0],
+              "Error. Please check you have DirectX8 or later.\nConnection refused");
+    EXPECT_FALSE(window->engine().started());
+    EXPECT_EQ(window->checkState(2), 0) << "nothing stored is applied without a device";
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->engine().started(); }, 3000));
+    EXPECT_FALSE(window->outputWatch().isActive());
+    EXPECT_TRUE(channel(2).IsPlaying());
+    EXPECT_EQ(channel(2).GetVolume(), -600);
+    EXPECT_EQ(channel(2).GetFrequency(), 9000u);
+    window->close();
+    EXPECT_EQ(contents(settingsFile()), mix);
 }
 
 TEST_F(ConfigTest, StoredMixStartsItsRowsBeforeTheirVolumesArrive) {
@@ -136,9 +212,17 @@ TEST_F(ConfigTest, BrokenSettingsFileIsSetAsideAndReplacedAtExit) {
         EXPECT_FALSE(channel(row).IsPlaying()) << "nothing of a broken file is applied";
     }
     EXPECT_EQ(contents(folder.path() / "settings.ini.bad"), "1,1,1,1,1,0,0,abc");
-    EXPECT_TRUE(messages.shown.empty());
+    EXPECT_TRUE(messages.shown.empty()) << "told only once start-up is over";
+    QTest::qWait(20);
+    ASSERT_EQ(messages.shown.size(), 1u) << "told once";
+    const std::string& report = messages.shown[0];
+    EXPECT_NE(report.find(settingsFile().string()), std::string::npos) << report;
+    EXPECT_NE(report.find("field 8 (row 3 volume)"), std::string::npos) << report;
+    EXPECT_NE(report.find("\"abc\" is not a whole number"), std::string::npos) << report;
+    EXPECT_NE(report.find(settingsFile().string() + ".bad"), std::string::npos) << report;
     window->close();
-    EXPECT_EQ(contents(settingsFile()), "0,0,0,0,0,0,0,0,0,0,1000,1000,1000,1000,1000\r\n");
+    EXPECT_EQ(contents(settingsFile()), "0,0,0,0,0,0,0,0,0,0," + ownRates() + "\r\n");
+    EXPECT_EQ(messages.shown.size(), 1u);
 }
 
 TEST_F(ConfigTest, SaveThenLoadTheSameFileChangesAndRestartsNothing) {
@@ -152,7 +236,7 @@ TEST_F(ConfigTest, SaveThenLoadTheSameFileChangesAndRestartsNothing) {
     dialog.answer = file.string();
 
     window->menu().saveConfigAction->trigger();
-    EXPECT_EQ(contents(file), "0,0,1,0,0,0,0,-700,0,0,1000,1000,9000,1000,1000\r\n")
+    EXPECT_EQ(contents(file), "0,0,1,0,0,0,0,-700,0,0," + ownRates(3, 9000) + "\r\n")
         << "saved under exactly the name typed, with no extension added";
 
     std::vector<std::unique_ptr<QSignalSpy>> spies;
