@@ -29,7 +29,8 @@ void ShutdownDeadline::arm() {
                    "ending it now.\n",
                    stderr);
         // Files are only ever replaced whole, so ending here cannot leave a half-written one.
-        std::_Exit(0);
+        // The status says that the close did not finish, for whoever waits on it.
+        std::_Exit(EXIT_FAILURE);
     });
 }
 

@@ -17,10 +17,6 @@ fail() {
     exit 1
 }
 
-now_ms() {
-    echo $(($(date +%s%N) / 1000000))
-}
-
 noise_on() {
     [[ $(qf_stream_sinks Noise) == *" $1" ]]
 }
@@ -36,15 +32,15 @@ listen() {
 follow_to() {
     local sink=$1 before after start
     before=$(qf_stream_sinks Noise)
-    start=$(now_ms)
+    start=$(qf_now_ms)
     pactl set-default-sink "$sink"
     qf_wait_until 2 noise_on "$sink" || return 1
     after=$(qf_stream_sinks Noise)
     # The same stream on the new sink was moved by the server; a new one was reopened.
     if [[ ${before%% *} == "${after%% *}" ]]; then
-        echo "$(($(now_ms) - start)) server"
+        echo "$(($(qf_now_ms) - start)) server"
     else
-        echo "$(($(now_ms) - start)) program"
+        echo "$(($(qf_now_ms) - start)) program"
     fi
 }
 

@@ -17,10 +17,6 @@ fail() {
     exit 1
 }
 
-now_ms() {
-    echo $(($(date +%s%N) / 1000000))
-}
-
 # Ticks row $1 (check boxes at x 24, from y 32, 24 px apart).
 tick_row() {
     xdotool mousemove --window "$QF_APP_WID" 34 $((QF_MENU_H + 40 + ($1 - 1) * 24)) sleep 0.1 click 1
@@ -30,10 +26,10 @@ tick_row() {
 # with status 0.
 log_off() {
     local asked status=0
-    asked=$(now_ms)
+    asked=$(qf_now_ms)
     kill -TERM "$QF_APP_PID"
     wait "$QF_APP_PID" || status=$?
-    ended_ms=$(($(now_ms) - asked))
+    ended_ms=$(($(qf_now_ms) - asked))
     ((status == 0)) || fail "the program ended with status $status"
 }
 

@@ -17,14 +17,6 @@ fail() {
     exit 1
 }
 
-now_ms() {
-    echo $(($(date +%s%N) / 1000000))
-}
-
-has_noise_stream() {
-    [[ -n $(qf_stream_sinks Noise) ]]
-}
-
 # Prints a visible window of process $1 that is neither the main window (554 wide) nor the
 # splash (304 wide): the message box.
 message_box() {
@@ -63,11 +55,11 @@ pid=$QF_LAST_PID
 log="$QF_SESSION_DIR/logs/$(basename "$app").0.log"
 wait_for_box "$pid" || fail "no message box appeared without a sound server"
 sleep 0.5
-asked=$(now_ms)
+asked=$(qf_now_ms)
 kill -TERM "$pid"
 status=0
 wait "$pid" || status=$?
-end_ms=$(($(now_ms) - asked))
+end_ms=$(($(qf_now_ms) - asked))
 ((status == 0)) || fail "SIGTERM during the message: exit status $status"
 ((end_ms < 2000)) || fail "SIGTERM during the message: the program took $end_ms ms to end"
 if grep -Eq 'Sanitizer|munmap|double free|invalid pointer' "$log"; then
@@ -84,13 +76,13 @@ wait_for_box "$pid" || fail "no message box appeared on the second start"
 sleep 3
 qf_start_pulse || fail "the sound server did not start"
 echo "$QF_PULSE_PID" >>"$QF_SESSION_DIR/spawned.pids"
-up=$(now_ms)
-qf_wait_until 5 has_noise_stream || fail "no sound within 5 s of the server appearing"
-stream_ms=$(($(now_ms) - up))
+up=$(qf_now_ms)
+qf_wait_until 5 qf_noise_playing || fail "no sound within 5 s of the server appearing"
+stream_ms=$(($(qf_now_ms) - up))
 qf_record_start "$QF_SESSION_DIR/late.raw"
 sleep 1.5
 qf_record_stop
-played_ms=$(($(now_ms) - up))
+played_ms=$(($(qf_now_ms) - up))
 ((played_ms < 5000 + 1500)) || fail "the recording ended $played_ms ms after the server appeared"
 "$QF_PYTHON" "$QF_E2E_DIR/audio_level.py" "$QF_SESSION_DIR/late.raw" --min-active 1.2 \
     --min-db -32 --max-db -20 || fail "the stored mix did not start playing"

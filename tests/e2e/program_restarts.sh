@@ -18,14 +18,6 @@ fail() {
     exit 1
 }
 
-now_ms() {
-    echo $(($(date +%s%N) / 1000000))
-}
-
-has_noise_stream() {
-    [[ -n $(qf_stream_sinks Noise) ]]
-}
-
 qf_session_start
 
 qf_start_program "$app" || fail "the main window did not appear"
@@ -42,25 +34,25 @@ qf_record_stop
     --min-db -30 >/dev/null || fail "ticking Pink Noise did not make it audible"
 
 stream_back=()
-started=$(now_ms)
+started=$(qf_now_ms)
 for round in 1 2 3 4 5; do
     qf_stop_pulse KILL
     sleep 0.4
     qf_start_pulse || fail "round $round: the sound server did not start again"
     echo "$QF_PULSE_PID" >>"$QF_SESSION_DIR/spawned.pids"
-    up=$(now_ms)
+    up=$(qf_now_ms)
     # The program's stream shows up on the new server once it has reopened its device, and it
     # plays from that moment on; a recording then shows it is the noise.
-    qf_wait_until 3 has_noise_stream ||
+    qf_wait_until 3 qf_noise_playing ||
         fail "round $round: the program did not reopen its stream within 3 s"
-    back=$(($(now_ms) - up))
+    back=$(($(qf_now_ms) - up))
     stream_back+=("$back")
     ((back < 2000)) || fail "round $round: the noise was back only after $back ms"
     qf_record_start "$QF_SESSION_DIR/round$round.raw"
     sleep 0.8
     qf_record_stop
 done
-elapsed=$(($(now_ms) - started))
+elapsed=$(($(qf_now_ms) - started))
 qf_alive "$pid" || fail "the program died while the server came and went"
 ((elapsed <= 20000)) || fail "five restarts took $elapsed ms, more than 20 s"
 for round in 1 2 3 4 5; do
@@ -73,11 +65,11 @@ done
 qf_stop_pulse KILL
 sleep 1
 qf_alive "$pid" || fail "the program died when the server went away"
-asked=$(now_ms)
+asked=$(qf_now_ms)
 kill -TERM "$pid"
 status=0
 wait "$pid" || status=$?
-close_ms=$(($(now_ms) - asked))
+close_ms=$(($(qf_now_ms) - asked))
 ((status == 0)) || fail "the program exited with status $status"
 ((close_ms < 500)) || fail "the program took $close_ms ms to end with the server gone"
 
@@ -87,14 +79,14 @@ echo "$QF_PULSE_PID" >>"$QF_SESSION_DIR/spawned.pids"
 qf_spawn "$QF_SESSION_DIR/app/$(basename "$app")"
 pid=$QF_LAST_PID
 qf_wait_for_window "$pid" 554 "336-420" 30 >/dev/null || fail "the main window did not appear again"
-qf_wait_until 5 has_noise_stream || fail "the second run did not open its stream"
+qf_wait_until 5 qf_noise_playing || fail "the second run did not open its stream"
 kill -STOP "$QF_PULSE_PID"
 sleep 1
-asked=$(now_ms)
+asked=$(qf_now_ms)
 kill -TERM "$pid"
 status=0
 wait "$pid" || status=$?
-hung_ms=$(($(now_ms) - asked))
+hung_ms=$(($(qf_now_ms) - asked))
 kill -CONT "$QF_PULSE_PID"
 ((status == 0)) || fail "with the server hanging the program exited with status $status"
 ((hung_ms < 500)) || fail "the program took $hung_ms ms to end with the server hanging"

@@ -76,6 +76,16 @@ qf_wait_until() {
     done
 }
 
+# Milliseconds on the wall clock, for timing what a test waits for.
+qf_now_ms() {
+    echo $(($(date +%s%N) / 1000000))
+}
+
+# Whether the program's noise stream is open on the sound server.
+qf_noise_playing() {
+    [[ -n $(qf_stream_sinks Noise) ]]
+}
+
 qf_alive() {
     [[ -n $1 ]] && kill -0 "$1" 2>/dev/null
 }
