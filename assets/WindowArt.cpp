@@ -7,6 +7,7 @@
 #include <QPainterPath>
 #include <QRadialGradient>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -17,9 +18,9 @@ const QColor cream(0xf5, 0xec, 0xd7);
 const QColor nightBlue(0x0b, 0x1d, 0x44);
 
 QPainterPath sineBand(double left, double right, double centreY, double amplitude,
-                      double wavelength, double phase) {
+                      double wavelength, double phase, double step = 1.0) {
     QPainterPath path;
-    for (double x = left; x <= right; x += 1.0) {
+    for (double x = left; x <= right; x += step) {
         // Tapering the ends keeps the bands from looking cut off at the edge.
         const double taper = std::sin(std::numbers::pi * (x - left) / (right - left));
         const double y =
@@ -70,20 +71,25 @@ QImage WindowArt::logo() {
     return image;
 }
 
-QImage WindowArt::icon() {
-    QImage image(48, 48, QImage::Format_ARGB32);
+QImage WindowArt::icon(int size) {
+    QImage image(size, size, QImage::Format_ARGB32);
     image.fill(Qt::transparent);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
+    // Drawn on a 48-unit grid at any size; larger icons get a finer curve so that the bands
+    // stay round instead of showing their segments.
+    const double scale = size / 48.0;
+    painter.scale(scale, scale);
+    const double step = std::min(1.0, 1.0 / scale);
     painter.setPen(Qt::NoPen);
     painter.setBrush(nightBlue);
     painter.drawRoundedRect(QRectF(1.5, 1.5, 45.0, 45.0), 9.0, 9.0);
 
     const QColor amber(0xf2, 0xa6, 0x3b);
     const QColor sky(0x7f, 0xc8, 0xf8);
-    painter.strokePath(sineBand(6.0, 42.0, 20.0, 9.0, 18.0, 0.0),
+    painter.strokePath(sineBand(6.0, 42.0, 20.0, 9.0, 18.0, 0.0, step),
                        QPen(sky, 3.5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    painter.strokePath(sineBand(6.0, 42.0, 30.0, 6.0, 12.0, 1.2),
+    painter.strokePath(sineBand(6.0, 42.0, 30.0, 6.0, 12.0, 1.2, step),
                        QPen(amber, 3.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     return image;
 }

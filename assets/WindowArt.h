@@ -8,5 +8,6 @@ class WindowArt {
 public:
     static QImage background();
     static QImage logo();
-    static QImage icon();
+    // The window icon is 48 px; the desktop's icon theme asks for other sizes of the same picture.
+    static QImage icon(int size = 48);
 };
