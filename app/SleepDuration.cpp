@@ -1,23 +1,21 @@
 #include "SleepDuration.h"
 
+#include <algorithm>
 #include <cctype>
 
 namespace qf {
 
 namespace {
 
-// Enough digits for any time up to a day, few enough that no sum can overflow.
-constexpr std::size_t kMaxDigits = 6;
+// Any number above a day is as much out of range as any other; counting stops here.
+constexpr long kCountLimit = 1000000;
 
 // Reads a number and the unit letter after it, if any; false when there is no number.
 bool readPart(std::string_view& text, long& number, char& unit) {
     std::size_t digits = 0;
     number = 0;
     while (digits < text.size() && std::isdigit(static_cast<unsigned char>(text[digits])) != 0) {
-        if (digits == kMaxDigits) {
-            return false;
-        }
-        number = number * 10 + (text[digits] - '0');
+        number = std::min(number * 10 + (text[digits] - '0'), kCountLimit);
         ++digits;
     }
     if (digits == 0) {
@@ -46,12 +44,12 @@ std::optional<int> SleepDuration::parse(std::string_view text, std::string& erro
     }
     long minutes = 0;
     if (unit == 'h') {
-        minutes = number * 60;
+        minutes = std::min(number * 60, kCountLimit);
         if (!rest.empty()) {
             if (!readPart(rest, number, unit) || unit != 'm') {
                 return std::nullopt;
             }
-            minutes += number;
+            minutes = std::min(minutes + number, kCountLimit);
         }
     } else if (unit == 'm' || unit == 0) {
         minutes = number;

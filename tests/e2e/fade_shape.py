@@ -52,7 +52,9 @@ def main():
     steady = float(np.median(steady_part))
     sounding = np.nonzero(level >= args.silence)[0]
     if sounding.size == 0 or sounding[-1] + 1 >= count:
-        print(f"fade_shape: {args.file}: does not end in silence", file=sys.stderr)
+        tail = " ".join(f"{x:.0f}" for x in level[-20:])
+        print(f"fade_shape: {args.file}: does not end in silence; last levels: {tail}",
+              file=sys.stderr)
         return 1
     end = int(sounding[-1]) + 1
     loud = np.nonzero(level[:end] >= steady - 1.0)[0]
