@@ -58,7 +58,10 @@ MainWindow::MainWindow(std::string appFolder, MessageBox& messages,
 
     outputWatch_.setInterval(kOutputWatchMs);
     connect(&outputWatch_, &QTimer::timeout, this, [this] {
-        if (engine_.startWhenOutputArrives(*this, winId())) {
+        playback_.deviceStarting();
+        const bool started = engine_.startWhenOutputArrives(*this, winId());
+        playback_.deviceStarted(started);
+        if (started) {
             outputWatch_.stop();
             // Inside the start-up's own message the report waits for the load to finish.
             if (loaded_) {

@@ -118,8 +118,27 @@ void Playback::interruptSleepFade() {
     }
 }
 
+void Playback::deviceStarting() {
+    starting_ = true;
+}
+
+void Playback::deviceStarted(bool made) {
+    starting_ = false;
+    if (!made) {
+        return;
+    }
+    if (paused_) {
+        if (sound::MasterGain* gain = master()) {
+            gain->fadeTo(0.0f, 0.0);
+        }
+        pausedFor_.start();
+        silenceWatch_.start();
+    }
+    emit changed();
+}
+
 void Playback::controlChanged() {
-    if (paused_ || sleepFading_) {
+    if (!starting_ && (paused_ || sleepFading_)) {
         play();
     }
     emit changed();

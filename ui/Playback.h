@@ -47,6 +47,11 @@ public:
 
     // A mixer control of the window changed: a pause or a sleep fade ends.
     void controlChanged();
+    // The sound device was made only now (the output was missing at start): a pause that came
+    // before it holds for it too, though the stored mix reached the controls on the way.
+    // Around the engine's attempt to start; `made` says whether a device was made.
+    void deviceStarting();
+    void deviceStarted(bool made);
 
 signals:
     // The status or what plays may have changed.
@@ -62,6 +67,7 @@ private:
     NoiseEngine& engine_;
     bool paused_ = false;
     bool sleepFading_ = false;
+    bool starting_ = false;
     QTimer silenceWatch_;
     QElapsedTimer pausedFor_;
 };
