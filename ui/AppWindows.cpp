@@ -53,7 +53,16 @@ void AppWindows::showMain() {
     connect(main_, &MainWindow::contactRequested, this, &AppWindows::showContact);
     connect(main_, &MainWindow::helpRequested, this, &AppWindows::openHelp);
     connect(main_, &MainWindow::recordRequested, this, &AppWindows::showRecorder);
+    emit mainWindowCreated(main_);
     main_->load();
+}
+
+void AppWindows::raiseMain() {
+    if (!main_ && splash_) {
+        bringForward(splash_);
+        return;
+    }
+    showMain();
 }
 
 template <typename Window> void AppWindows::bringUp(QPointer<Window>& window) {

@@ -33,6 +33,9 @@ public:
     void start();
     // Shows the main window, loading it (and starting the sound) the first time.
     void showMain();
+    // What the desktop asks for when the program is started again: the main window to the
+    // front, or the splash while it is still up (the main window follows it by itself).
+    void raiseMain();
     void showAbout();
     void showContact();
     void openHelp();
@@ -53,6 +56,10 @@ public:
     ContactWindow* contact() const { return contact_; }
     RecorderWindow* recorder() const { return recorder_; }
     SaveWindow* saveWindow() const { return save_; }
+
+signals:
+    // A new main window is made, before it loads.
+    void mainWindowCreated(MainWindow* main);
 
 private:
     // Closes every modal window; true if there was one.

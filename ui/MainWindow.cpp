@@ -13,13 +13,15 @@ namespace qf {
 
 namespace {
 constexpr int kOutputWatchMs = 250;
-}
+const char* const kCaption = "Quietfield";
+const char* const kPausedCaption = "Quietfield (paused)";
+} // namespace
 
 MainWindow::MainWindow(std::string appFolder, MessageBox& messages,
                        sound::DirectSound::OutputFactory outputs, CommonDialog* dialog,
                        QWidget* parent)
     : QMainWindow(parent), messages_(messages), engine_(appFolder, std::move(outputs)),
-      controls_(engine_, *this), ownDialog_(this),
+      controls_(engine_, *this), playback_(engine_), ownDialog_(this),
       fileDialog_(dialog != nullptr ? *dialog : ownDialog_),
       config_({*this, engine_, messages_, fileDialog_, [this] { return winId(); },
                [this] { PlaySound(); }},
@@ -29,7 +31,7 @@ MainWindow::MainWindow(std::string appFolder, MessageBox& messages,
       client_(new Backdrop(this)), layout_(std::make_unique<MainWindowLayout>(client_, appFolder)),
       menu_(std::make_unique<MainWindowMenu>(menuBar())) {
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("Quietfield"));
+    setWindowTitle(QString::fromLatin1(kCaption));
     // A fixed window with a close box only; "Tray" is the way to minimise it.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
@@ -45,6 +47,9 @@ MainWindow::MainWindow(std::string appFolder, MessageBox& messages,
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     connectControls();
     connectCommands();
+    connect(&playback_, &Playback::changed, this, [this] {
+        setWindowTitle(QString::fromLatin1(playback_.paused() ? kPausedCaption : kCaption));
+    });
     engine_.setRestoreStep([this] { config_.restoreAtStart(); });
 
     readoutTimer_.setInterval(50);
@@ -53,7 +58,10 @@ MainWindow::MainWindow(std::string appFolder, MessageBox& messages,
 
     outputWatch_.setInterval(kOutputWatchMs);
     connect(&outputWatch_, &QTimer::timeout, this, [this] {
-        if (engine_.startWhenOutputArrives(*this, winId())) {
+        playback_.deviceStarting();
+        const bool started = engine_.startWhenOutputArrives(*this, winId());
+        playback_.deviceStarted(started);
+        if (started) {
             outputWatch_.stop();
             // Inside the start-up's own message the report waits for the load to finish.
             if (loaded_) {
@@ -68,17 +76,38 @@ MainWindow::~MainWindow() = default;
 void MainWindow::connectControls() {
     for (int row = 1; row <= ChannelTable::kChannels; ++row) {
         ChannelCheckBox* box = layout_->checkBoxes[row - 1];
-        connect(box, &QCheckBox::stateChanged, this,
-                [this, row, box] { controls_.checkChanged(row, box->value()); });
+        connect(box, &QCheckBox::stateChanged, this, [this, row, box] {
+            controls_.checkChanged(row, box->value());
+            controlChanged();
+        });
         connect(layout_->volumeSliders[row - 1], &QScrollBar::valueChanged, this,
-                [this, row](int value) { controls_.volumeChanged(row, value); });
+                [this, row](int value) {
+                    controls_.volumeChanged(row, value);
+                    controlChanged();
+                });
         connect(layout_->frequencySliders[row - 1], &QScrollBar::valueChanged, this,
-                [this, row](int value) { controls_.frequencyChanged(row, value); });
+                [this, row](int value) {
+                    controls_.frequencyChanged(row, value);
+                    controlChanged();
+                });
     }
-    connect(layout_->panSlider, &QScrollBar::valueChanged, this,
-            [this](int value) { controls_.panChanged(value); });
-    connect(layout_->muteButton, &QPushButton::clicked, this, [this] { controls_.mute(); });
-    connect(layout_->resetAllButton, &QPushButton::clicked, this, [this] { controls_.resetAll(); });
+    connect(layout_->panSlider, &QScrollBar::valueChanged, this, [this](int value) {
+        controls_.panChanged(value);
+        controlChanged();
+    });
+    connect(layout_->muteButton, &QPushButton::clicked, this, [this] {
+        controls_.mute();
+        controlChanged();
+    });
+    connect(layout_->resetAllButton, &QPushButton::clicked, this, [this] {
+        controls_.resetAll();
+        controlChanged();
+    });
+}
+
+void MainWindow::controlChanged() {
+    // A pause or a sleep fade ends with any change to the mix; what plays may be new.
+    playback_.controlChanged();
 }
 
 void MainWindow::connectCommands() {

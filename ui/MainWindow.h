@@ -8,6 +8,7 @@
 #include "MixerControls.h"
 #include "MixerPanel.h"
 #include "NoiseEngine.h"
+#include "Playback.h"
 #include "QtCommonDialog.h"
 
 #include <QMainWindow>
@@ -55,6 +56,8 @@ public:
     Backdrop& client() { return *client_; }
     NoiseEngine& engine() { return engine_; }
     MixerControls& mixer() { return controls_; }
+    // Pause, play and the sleep fade, as the desktop's media controls and the sleep timer ask.
+    Playback& playback() { return playback_; }
     ConfigCommands& config() { return config_; }
     // The file last loaded into pictureBox, empty if none.
     const QString& pictureShown() const { return pictureShown_; }
@@ -79,12 +82,15 @@ protected:
 private:
     void connectControls();
     void connectCommands();
+    // Every change of a mixer control, by the user or the program, after its own handling.
+    void controlChanged();
     void Unload();
     void tellStartupReport();
 
     MessageBox& messages_;
     NoiseEngine engine_;
     MixerControls controls_;
+    Playback playback_;
     QtCommonDialog ownDialog_;
     CommonDialog& fileDialog_;
     ConfigCommands config_;

@@ -1,10 +1,15 @@
 #include "AppWindows.h"
 #include "AudioSystem.h"
+#include "InstanceHandOver.h"
 #include "MediaCommands.h"
 #include "MediaControl.h"
+#include "MediaSession.h"
+#include "MprisService.h"
+#include "ProgramOptions.h"
 #include "SdlAudioOutput.h"
 #include "SdlBackend.h"
 #include "ShutdownDeadline.h"
+#include "SleepTimer.h"
 #include "TerminationSignals.h"
 
 #include <QApplication>
@@ -43,11 +48,37 @@ int main(int argc, char* argv[]) {
     mallopt(M_MMAP_THRESHOLD, 128 * 1024);
 #endif
     if (!displayReachable()) {
+        // --help and --version still answer; they need no display.
+        QCoreApplication core(argc, argv);
+        QCoreApplication::setApplicationName(QStringLiteral("Quietfield"));
+        if (const auto options = qf::ProgramOptions::parse(QCoreApplication::arguments());
+            options.exitStatus) {
+            return *options.exitStatus;
+        }
         std::fputs("quietfield: no display found; start it from a desktop session.\n", stderr);
         return 2;
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quietfield"));
+    // Lets a Wayland dock match the windows to their launcher entry.
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(qf::MprisService::kDesktopEntry));
+    const auto options = qf::ProgramOptions::parse(QApplication::arguments());
+    if (options.exitStatus) {
+        return *options.exitStatus;
+    }
+    // One program per desktop: a second start hands over to the first and ends. Without a
+    // session bus there are no media controls, and each start plays on its own as it always has.
+    qf::MprisService player;
+    const auto registration = player.registerOnSessionBus();
+    if (registration == qf::MprisService::Registration::NameTaken) {
+        QString error;
+        if (!qf::InstanceHandOver::toRunning(options.sleepMinutes, error)) {
+            std::fprintf(stderr, "quietfield: the running Quietfield did not answer: %s\n",
+                         error.toLocal8Bit().constData());
+            return 1;
+        }
+        return 0;
+    }
     // The layout was drawn for the desktop's 8-point dialog font.
     QFont font = QApplication::font();
     font.setPointSize(8);
@@ -63,13 +94,23 @@ int main(int argc, char* argv[]) {
     qf::mci::installMediaCommands(&media);
     qf::AppWindows windows(QCoreApplication::applicationDirPath().toStdString(),
                            qf::sound::SdlAudioOutput::factory(audio), nullptr, &media);
+    // The platform's shutdown; the sleep timer and the media controls' Quit end the program
+    // the same way.
+    const auto closeProgram = [&deadline, &windows] {
+        deadline.arm();
+        windows.closeAll();
+    };
     qf::TerminationSignals termination;
-    QObject::connect(&termination, &qf::TerminationSignals::closeRequested, &windows,
-                     [&deadline, &windows] {
-                         deadline.arm();
-                         windows.closeAll();
-                     });
+    QObject::connect(&termination, &qf::TerminationSignals::closeRequested, &windows, closeProgram);
+    qf::SleepTimer sleep(qf::SleepTimer::minuteFromEnvironment());
+    qf::MediaSession session(windows, sleep, closeProgram);
+    if (registration == qf::MprisService::Registration::Registered) {
+        session.attach(player);
+    }
     windows.start();
+    if (options.sleepMinutes) {
+        session.sleepIn(*options.sleepMinutes);
+    }
     const int status = app.exec();
     qf::mci::installMediaCommands(nullptr);
     return status;

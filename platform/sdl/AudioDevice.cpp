@@ -28,6 +28,14 @@ void AudioDevice::pause() {
     worker_->setPlaying(slot_, false);
 }
 
+void AudioDevice::suspend() {
+    worker_->setSuspended(slot_, true);
+}
+
+void AudioDevice::resume() {
+    worker_->setSuspended(slot_, false);
+}
+
 int AudioDevice::reopenCount() const {
     return slot_->reopenCount();
 }

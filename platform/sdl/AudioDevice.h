@@ -25,7 +25,12 @@ public:
     // A new device is paused; these take effect on the audio system's thread, soon after.
     void play();
     void pause();
-    // How many times it has been opened again after going away or being left behind.
+    // Closes the device but keeps its place, so that it costs nothing at all, and opens it
+    // again as it was; also taking effect soon after, on the audio system's thread.
+    void suspend();
+    void resume();
+    // How many times it has been opened again after going away, being left behind or being
+    // suspended.
     int reopenCount() const;
 
 private:

@@ -116,6 +116,24 @@ void AudioWorker::setPlaying(const std::shared_ptr<DeviceSlot>& slot, bool playi
     });
 }
 
+void AudioWorker::setSuspended(const std::shared_ptr<DeviceSlot>& slot, bool suspended) {
+    post([this, slot, suspended] {
+        Entry* entry = find(slot.get());
+        if (entry == nullptr || entry->suspended == suspended) {
+            return;
+        }
+        entry->suspended = suspended;
+        if (suspended) {
+            closeDevice(*entry);
+            return;
+        }
+        std::string reason;
+        if (entry->slot->isOpen() && (!startLibrary(reason) || !reopen(*entry))) {
+            retryAt_ = Clock::now();
+        }
+    });
+}
+
 void AudioWorker::release(const std::shared_ptr<DeviceSlot>& slot) {
     slot->detach();
     post([this, slot] {
@@ -196,7 +214,7 @@ void AudioWorker::recover(Clock::time_point now) {
     }
     bool all = true;
     for (Entry& entry : entries_) {
-        if (entry.id == 0) {
+        if (entry.id == 0 && !entry.suspended) {
             all = reopen(entry) && all;
         }
     }
@@ -240,7 +258,8 @@ void AudioWorker::closeDevice(Entry& entry) {
 }
 
 bool AudioWorker::anyMissing() const {
-    return std::any_of(entries_.begin(), entries_.end(), [](const Entry& e) { return e.id == 0; });
+    return std::any_of(entries_.begin(), entries_.end(),
+                       [](const Entry& e) { return e.id == 0 && !e.suspended; });
 }
 
 bool AudioWorker::anyOpen() const {

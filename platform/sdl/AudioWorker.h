@@ -49,6 +49,10 @@ public:
                                      std::chrono::milliseconds limit, std::string& reason,
                                      bool keepLooking = false);
     void setPlaying(const std::shared_ptr<DeviceSlot>& slot, bool playing);
+    // A suspended device is closed, so that neither the library nor the server does any work
+    // for it, and is not reopened by the watch; resuming opens it again as it was, at its rate
+    // and in its play state (at once if it can, otherwise with the watch's retries).
+    void setSuspended(const std::shared_ptr<DeviceSlot>& slot, bool suspended);
     // Cuts the callback off at once; the device itself is closed on the worker's thread.
     void release(const std::shared_ptr<DeviceSlot>& slot);
 
@@ -59,6 +63,7 @@ private:
         DeviceFormat want;
         AudioBackend::DeviceId id = 0;
         bool playing = false;
+        bool suspended = false;
     };
 
     bool post(std::function<void()> job);

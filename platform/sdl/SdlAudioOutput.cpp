@@ -43,6 +43,19 @@ void SdlAudioOutput::start(Mixer& mixer) {
     }
 }
 
+void SdlAudioOutput::pause() {
+    // Closed rather than paused: a paused SDL device still wakes every period to write silence.
+    if (device_) {
+        device_->suspend();
+    }
+}
+
+void SdlAudioOutput::resume() {
+    if (device_) {
+        device_->resume();
+    }
+}
+
 void SdlAudioOutput::transfer(std::uint8_t* data, int bytes) noexcept {
     Mixer* mixer = mixer_.load(std::memory_order_acquire);
     if (mixer == nullptr) {

@@ -30,11 +30,13 @@ public:
     bool open(int preferredRate, std::string& reason) override;
     int sampleRate() const override { return opened() ? device_->format().rate : 0; }
     void start(Mixer& mixer) override;
+    void pause() override;
+    void resume() override;
     bool openWhenAvailable(int preferredRate, std::string& reason) override;
     bool openedLater() const override { return opened(); }
 
     int periodFrames() const { return device_ ? device_->format().periodFrames : 0; }
-    // How many times the device has been reopened after being lost or left behind.
+    // How many times the device has been reopened after being lost, left behind or paused.
     int reopenCount() const { return device_ ? device_->reopenCount() : 0; }
 
 private:

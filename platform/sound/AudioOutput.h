@@ -14,6 +14,10 @@ public:
     virtual bool open(int preferredRate, std::string& reason) = 0;
     virtual int sampleRate() const = 0;
     virtual void start(Mixer& mixer) = 0;
+    // Stops pulling the mixer, so that a paused program costs no sound work, and starts again
+    // where it stopped. Outputs pulled by hand have nothing to stop.
+    virtual void pause() {}
+    virtual void resume() {}
 
     // Like open(), but an output that cannot open now goes on looking for the device in the
     // background (a sound server that starts after the program); openedLater() tells when it

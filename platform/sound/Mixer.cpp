@@ -6,7 +6,7 @@
 
 namespace qf::sound {
 
-Mixer::Mixer(int deviceRate) : deviceRate_(deviceRate) {}
+Mixer::Mixer(int deviceRate) : deviceRate_(deviceRate), master_(deviceRate) {}
 
 Voice* Mixer::addVoice(std::shared_ptr<const Recording> recording) {
     const std::size_t index = voiceCount_.load(std::memory_order_relaxed);
@@ -22,11 +22,15 @@ Voice* Mixer::addVoice(std::shared_ptr<const Recording> recording) {
 
 void Mixer::render(float* out, std::size_t frames) noexcept {
     std::fill(out, out + 2 * frames, 0.0f);
+    if (!master_.begin()) {
+        return;
+    }
     const std::size_t count = voiceCount_.load(std::memory_order_acquire);
     for (std::size_t v = 0; v < count; ++v) {
         voices_[v].mixInto(out, frames);
     }
     SoftLimiter::processBlock(out, 2 * frames);
+    master_.apply(out, frames);
 }
 
 std::vector<float> Mixer::render(std::size_t frames) {

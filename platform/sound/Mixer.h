@@ -1,5 +1,6 @@
 #pragma once
 
+#include "MasterGain.h"
 #include "Recording.h"
 #include "Voice.h"
 
@@ -23,6 +24,9 @@ public:
     Mixer& operator=(const Mixer&) = delete;
 
     int deviceRate() const { return deviceRate_; }
+    // The level of the whole mix, after the limiter. While it rests at silence the voices are
+    // not mixed at all and keep their places.
+    MasterGain& master() { return master_; }
 
     // Interface thread: claims a voice for a recording, or returns null when all are taken.
     // The recording is kept alive for as long as the mixer, so the audio thread never sees it go.
@@ -39,6 +43,7 @@ private:
     std::array<Voice, kMaxVoices> voices_;
     std::array<std::shared_ptr<const Recording>, kMaxVoices> recordings_;
     std::atomic<std::size_t> voiceCount_{0};
+    MasterGain master_;
 };
 
 } // namespace qf::sound

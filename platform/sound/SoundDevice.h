@@ -28,6 +28,17 @@ public:
                                           std::string* reason = nullptr);
 
     Mixer& mixer() { return *mixer_; }
+    // The output stops and starts pulling the mixer; nothing else changes.
+    void pauseOutput() {
+        if (output_) {
+            output_->pause();
+        }
+    }
+    void resumeOutput() {
+        if (output_) {
+            output_->resume();
+        }
+    }
     // Null once released.
     AudioOutput* output() { return output_.get(); }
     // Lets the output stream go, for a device that will never play anything: it has served to

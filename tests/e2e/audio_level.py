@@ -73,6 +73,9 @@ def main():
     p.add_argument("--format", choices=sorted(FORMATS), default="float32le")
     p.add_argument("--rate", type=int, default=48000)
     p.add_argument("--channels", type=int, default=2)
+    p.add_argument("--from", dest="start", type=float, default=0.0,
+                   help="seconds into the recording where the part measured starts")
+    p.add_argument("--to", dest="end", type=float, help="... and where it ends")
     p.add_argument("--floor", type=float, default=-70.0,
                    help="blocks quieter than this (dBFS) count as silence")
     p.add_argument("--min-db", type=float, help="fail when rms_dbfs is below this")
@@ -91,6 +94,8 @@ def main():
     raw = np.fromfile(args.file, dtype=FORMATS[args.format])
     usable = raw.shape[0] - raw.shape[0] % args.channels
     samples = raw[:usable].reshape(-1, args.channels).astype(np.float64)
+    end = None if args.end is None else int(args.end * args.rate)
+    samples = samples[int(args.start * args.rate) : end]
     if args.format == "s16le":
         samples /= 32768.0
     r = measure(samples, args.rate, args.floor)

@@ -26,6 +26,7 @@
 # Settings read from the environment:
 #   QF_KEEP_SESSION=1   keep the temporary folder (logs, recordings) after teardown
 #   QF_SESSION_QUIET=1  do not print where the session lives
+#   QF_PRIVATE_BUS=1    keep DBUS_SESSION_BUS_ADDRESS (set by qf_private_bus)
 #
 # Exported for the program and the test:
 #   DISPLAY, PULSE_SERVER, HOME, XDG_RUNTIME_DIR, XDG_CONFIG_HOME, XDG_CACHE_HOME,
@@ -61,6 +62,14 @@ QF_SPAWNED_PIDS=()
 
 qf_log() {
     echo "session: $*" >&2
+}
+
+# Runs the calling script afresh inside a session bus of its own, which ends with it; call it
+# first, as: qf_private_bus "$0" "$@". Inside, QF_PRIVATE_BUS=1.
+qf_private_bus() {
+    if [[ ${QF_PRIVATE_BUS:-0} != 1 ]]; then
+        QF_PRIVATE_BUS=1 exec dbus-run-session -- bash "$@"
+    fi
 }
 
 # Waits until a command succeeds, polling every 0.1 s, for at most $1 seconds.
@@ -283,8 +292,11 @@ qf_session_start() {
     export PULSE_STATE_PATH="$QF_SESSION_DIR/pulse-state"
     mkdir -p "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME" "$XDG_DATA_HOME" "$XDG_STATE_HOME"
     # A bus address that leads nowhere stops libdbus from launching a session bus of its own
-    # once DISPLAY is set; such a daemon would outlive the test.
-    export DBUS_SESSION_BUS_ADDRESS="unix:path=$QF_SESSION_DIR/no-session-bus"
+    # once DISPLAY is set; such a daemon would outlive the test. A test inside a private bus
+    # (qf_private_bus) keeps that one.
+    if [[ ${QF_PRIVATE_BUS:-0} != 1 ]]; then
+        export DBUS_SESSION_BUS_ADDRESS="unix:path=$QF_SESSION_DIR/no-session-bus"
+    fi
     unset WAYLAND_DISPLAY XAUTHORITY QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS \
         QT_AUTO_SCREEN_SCALE_FACTOR QT_QPA_PLATFORMTHEME SESSION_MANAGER PULSE_SINK PULSE_SOURCE
     export QT_QPA_PLATFORM=xcb

@@ -171,6 +171,36 @@ TEST_F(AudioSystemTest, SoundResumesWhereItStopped) {
     EXPECT_EQ(device->mixer().deviceRate(), 44100);
 }
 
+// A paused program closes its output, so no thread wakes for it, and opens it again on play at
+// the rate the mixer was built for, going on where it stopped. Closed, it is not taken for lost.
+TEST_F(AudioSystemTest, APausedOutputIsClosedUntilItPlaysAgain) {
+    testkit::TempDir dir;
+    const std::string tone = testkit::writeTone(dir, "tone.wav", 441.0, 0.4, 10 * 22050);
+    DirectSound root(SdlAudioOutput::factory(*audio));
+    std::unique_ptr<SoundDevice> device;
+    std::string reason;
+    ASSERT_EQ(root.DirectSoundCreate("", device, &reason), SoundResult::Ok) << reason;
+    auto buffer = testkit::loadBuffer(*device, tone);
+    buffer->Play(DSBPLAY_LOOPING);
+    ASSERT_TRUE(waitFor([&] { return buffer->GetCurrentPosition() > 4 * 2205; }, 2s));
+
+    device->pauseOutput();
+    ASSERT_TRUE(waitFor([&] { return server->counts().open == 0; }, 2s)) << "still open";
+    const std::uint32_t atPause = buffer->GetCurrentPosition();
+    // Longer than the watch's longest wait between attempts to reopen a lost device.
+    std::this_thread::sleep_for(4 * AudioWorker::kLongestRetry);
+    EXPECT_EQ(server->counts().open, 0) << "reopened while paused";
+    EXPECT_EQ(buffer->GetCurrentPosition(), atPause) << "something played while paused";
+
+    device->resumeOutput();
+    ASSERT_TRUE(waitFor([&] { return buffer->GetCurrentPosition() > atPause; }, 2s))
+        << "the sound did not come back";
+    EXPECT_EQ(server->counts().open, 1);
+    const auto exact = server->exactOpens();
+    ASSERT_FALSE(exact.empty());
+    EXPECT_EQ(exact.back(), std::make_pair(std::string(SdlAudioOutput::kStreamName), 44100));
+}
+
 // A program started before its sound server: the first open fails, the output keeps being
 // looked for, and once the server is there it opens at the rate the hardware offers and plays
 // what the program made on it.
