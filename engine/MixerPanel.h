@@ -16,6 +16,7 @@ public:
     virtual void setVolumeValue(int row, int value) = 0;
     virtual int frequencyValue(int row) const = 0;
     virtual void setFrequencyValue(int row, int value) = 0;
+    virtual int panValue() const = 0;
 
     virtual void showPicture(const std::string& path) = 0;
     virtual void setReadout(int row, const std::string& text) = 0;

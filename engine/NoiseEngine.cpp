@@ -37,6 +37,13 @@ bool NoiseEngine::startWhenOutputArrives(MixerPanel& panel, sound::WindowHandle 
         return false;
     }
     start(panel, window);
+    // The stored mix holds no pan, so a pan moved while there was no output reaches the
+    // channels only here.
+    for (NoiseChannel& ch : channels_) {
+        if (ch.buffer) {
+            ch.buffer->SetPan(panel.panValue());
+        }
+    }
     return true;
 }
 

@@ -201,6 +201,10 @@ int MainWindow::frequencyValue(int row) const {
     return layout_->frequencySliders[row - 1]->value();
 }
 
+int MainWindow::panValue() const {
+    return layout_->panSlider->value();
+}
+
 void MainWindow::setFrequencyValue(int row, int value) {
     layout_->frequencySliders[row - 1]->setValue(value);
 }

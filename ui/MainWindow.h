@@ -46,6 +46,7 @@ public:
     int volumeValue(int row) const override;
     void setVolumeValue(int row, int value) override;
     int frequencyValue(int row) const override;
+    int panValue() const override;
     void setFrequencyValue(int row, int value) override;
     void showPicture(const std::string& path) override;
     void setReadout(int row, const std::string& text) override;

@@ -16,6 +16,7 @@ public:
     std::array<int, 5> checks{};
     std::array<int, 5> volumes{};
     std::array<int, 5> frequencies{1000, 1000, 1000, 1000, 1000};
+    int pan = 0;
     std::array<std::string, 5> readouts;
     std::array<std::string, 5> unavailable;
     std::vector<std::string> pictures;
@@ -39,6 +40,7 @@ public:
         }
     }
     int frequencyValue(int row) const override { return frequencies[row - 1]; }
+    int panValue() const override { return pan; }
     void setFrequencyValue(int row, int value) override {
         if (frequencies[row - 1] != value) {
             frequencies[row - 1] = value;

@@ -161,12 +161,14 @@ TEST_F(ConfigTest, NoOutputAtStartLeavesTheStoredMixAloneAndPlaysItOnceTheOutput
               "Error. Please check you have DirectX8 or later.\nConnection refused");
     EXPECT_FALSE(window->engine().started());
     EXPECT_EQ(window->checkState(2), 0) << "nothing stored is applied without a device";
+    window->controlsLayout().panSlider->setValue(-2000);
 
     ASSERT_TRUE(QTest::qWaitFor([&] { return window->engine().started(); }, 3000));
     EXPECT_FALSE(window->outputWatch().isActive());
     EXPECT_TRUE(channel(2).IsPlaying());
     EXPECT_EQ(channel(2).GetVolume(), -600);
     EXPECT_EQ(channel(2).GetFrequency(), 9000u);
+    EXPECT_EQ(channel(2).GetPan(), -2000) << "the pan moved while waiting was lost";
     window->close();
     EXPECT_EQ(contents(settingsFile()), mix);
 }
