@@ -79,10 +79,10 @@ qf_record_stop
 "$QF_PYTHON" "$QF_E2E_DIR/noise_slope.py" "$QF_SESSION_DIR/stored.raw" --skip 0 --expect -3.01 \
     --tolerance 0.5 || fail "the stored row does not play the pink noise recording"
 
-# Tick "Brown Noise" (check boxes at x 24, rows 24 px apart from y 32), then "Close".
-xdotool mousemove --window "$QF_APP_WID" 34 $((QF_MENU_H + 40)) sleep 0.1 click 1
+# Tick "Brown Noise", then "Close".
+qf_tick_row 1
 sleep 0.3
-xdotool mousemove --window "$QF_APP_WID" 516 $((QF_MENU_H + 320)) sleep 0.05 click 1
+qf_click_close
 status=0
 wait "$QF_APP_PID" || status=$?
 ((status == 0)) || fail "the program exited with status $status after Close"

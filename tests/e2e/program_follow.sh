@@ -58,10 +58,7 @@ qf_session_start
 
 qf_start_program "$app" || fail "the main window did not appear"
 pid=$QF_APP_PID
-wid=$QF_APP_WID
-menu_h=$QF_MENU_H
-# Check2 "Pink Noise" sits at (24, 56) in the client area.
-xdotool mousemove --window "$wid" 34 $((menu_h + 64)) sleep 0.1 click 1
+qf_tick_row 2 # "Pink Noise"
 qf_wait_until 5 noise_on "$QF_SINK" || fail "the noise did not start on the default sink"
 
 # Headphones plugged in and chosen in the desktop's sound settings.

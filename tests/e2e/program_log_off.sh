@@ -17,11 +17,6 @@ fail() {
     exit 1
 }
 
-# Ticks row $1 (check boxes at x 24, from y 32, 24 px apart).
-tick_row() {
-    xdotool mousemove --window "$QF_APP_WID" 34 $((QF_MENU_H + 40 + ($1 - 1) * 24)) sleep 0.1 click 1
-}
-
 # Sends SIGTERM and sets ended_ms to how long the program took to end; fails unless it ended
 # with status 0.
 log_off() {
@@ -45,7 +40,7 @@ QF_APP_PID=$QF_LAST_PID
 QF_APP_WID=$(qf_wait_for_window "$QF_APP_PID" 554 "336-420" 30) || fail "no main window"
 QF_MENU_H=$(($(xdotool getwindowgeometry --shell "$QF_APP_WID" | sed -n 's/^HEIGHT=//p') - 336))
 sleep 1
-tick_row 3
+qf_tick_row 3
 sleep 0.3
 log_off
 first_ms=$ended_ms

@@ -28,8 +28,7 @@ click_twips() {
 qf_session_start
 qf_start_program "$app" || fail "the main window did not appear"
 main=$QF_APP_WID
-# "Pink Noise" is the second row of the Sound Color frame.
-xdotool mousemove --window "$main" 34 $((QF_MENU_H + 64)) sleep 0.05 click 1
+qf_tick_row 2 # "Pink Noise"
 sleep 1
 
 click_twips "$main" 5580 3840 "$QF_MENU_H" # "Record"

@@ -22,10 +22,7 @@ qf_session_start
 
 qf_start_program "$app" || fail "the main window did not appear"
 pid=$QF_APP_PID
-wid=$QF_APP_WID
-menu_h=$QF_MENU_H
-# Check2 "Pink Noise" sits at (24, 56) in the client area.
-xdotool mousemove --window "$wid" 34 $((menu_h + 64)) sleep 0.1 click 1
+qf_tick_row 2 # "Pink Noise"
 sleep 0.5
 qf_record_start "$QF_SESSION_DIR/before.raw"
 sleep 1

@@ -22,13 +22,8 @@ fail() {
     exit 1
 }
 
-# Check boxes sit at x 24, rows 24 px apart from y 32; "Close" at (516, 320).
-tick_row() {
-    xdotool mousemove --window "$QF_APP_WID" 34 $((QF_MENU_H + 40 + ($1 - 1) * 24)) sleep 0.1 click 1
-}
-
 close_program() {
-    xdotool mousemove --window "$QF_APP_WID" 516 $((QF_MENU_H + 320)) sleep 0.05 click 1
+    qf_click_close
     local status=0
     wait "$QF_APP_PID" || status=$?
     ((status == 0)) || fail "the program exited with status $status after Close"
@@ -54,7 +49,7 @@ program="$app_dir/$(basename "$app")"
 
 # First run: nothing stored.
 qf_start_program "$app" || fail "the main window did not appear"
-tick_row 2
+qf_tick_row 2
 sleep 0.3
 close_program
 first=$'0,1,0,0,0,0,0,0,0,0,22050,22050,22050,22050,22050\r\n'
@@ -96,7 +91,7 @@ sleep 0.2
 xdotool key Return
 qf_wait_until 5 bash -c "! xdotool search --onlyvisible --pid $QF_APP_PID | grep -qvx $QF_APP_WID" ||
     fail "the report did not close on Return"
-tick_row 1
+qf_tick_row 1
 sleep 0.5
 qf_record_start "$QF_SESSION_DIR/after.raw"
 sleep 1.2

@@ -85,6 +85,17 @@ qf_wait_until() {
     done
 }
 
+# Clicks the check box of row $1 (1 "Brown Noise" to 5) in the main window that
+# qf_start_program opened: the boxes sit at x 24, from y 32, 24 px apart.
+qf_tick_row() {
+    xdotool mousemove --window "$QF_APP_WID" 34 $((QF_MENU_H + 40 + ($1 - 1) * 24)) sleep 0.1 click 1
+}
+
+# Clicks that main window's "Close" button, at (516, 320).
+qf_click_close() {
+    xdotool mousemove --window "$QF_APP_WID" 516 $((QF_MENU_H + 320)) sleep 0.05 click 1
+}
+
 # Milliseconds on the wall clock, for timing what a test waits for.
 qf_now_ms() {
     echo $(($(date +%s%N) / 1000000))
