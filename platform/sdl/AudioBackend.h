@@ -38,6 +38,11 @@ public:
     // that cannot be told. May wait briefly for the sound server.
     virtual bool strayed(const DeviceFormat& format) = 0;
 
+    // True when a sound server has come up while the library runs on a driver that is not a
+    // server's (there was none when it started): the owner then starts the library afresh, which
+    // lands it on the server, and reopens every device. Waits briefly at most.
+    virtual bool serverAppeared() = 0;
+
     // The calling thread will make no more calls.
     virtual void threadDone() = 0;
 };

@@ -183,6 +183,17 @@ AudioWorker::Clock::time_point AudioWorker::watch() {
             }
         }
     }
+    if (up_ && backend_->serverAppeared()) {
+        // Everything moves onto the server: closed here, reopened at once below, each device
+        // at the rate its callback was built for.
+        for (Entry& entry : entries_) {
+            closeDevice(entry);
+        }
+        backend_->stop();
+        up_ = false;
+        retryAt_ = now;
+        retryWait_ = kFirstRetry;
+    }
     if (anyMissing() && now >= retryAt_) {
         recover(now);
     }

@@ -35,6 +35,39 @@ struct Query {
 
 } // namespace
 
+bool PulseRouting::serverAnswers(std::chrono::milliseconds limit) {
+    pa_mainloop* loop = pa_mainloop_new();
+    if (loop == nullptr) {
+        return false;
+    }
+    pa_context* context = pa_context_new(pa_mainloop_get_api(loop), "Quietfield probe");
+    bool answered = false;
+    if (context != nullptr &&
+        pa_context_connect(context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) >= 0) {
+        const auto until = Clock::now() + limit;
+        for (;;) {
+            const pa_context_state_t state = pa_context_get_state(context);
+            if (state == PA_CONTEXT_READY || !PA_CONTEXT_IS_GOOD(state)) {
+                answered = state == PA_CONTEXT_READY;
+                break;
+            }
+            const auto left =
+                std::chrono::duration_cast<std::chrono::microseconds>(until - Clock::now());
+            if (left.count() <= 0 ||
+                pa_mainloop_prepare(loop, static_cast<int>(left.count())) < 0 ||
+                pa_mainloop_poll(loop) < 0 || pa_mainloop_dispatch(loop) < 0) {
+                break;
+            }
+        }
+        pa_context_disconnect(context);
+    }
+    if (context != nullptr) {
+        pa_context_unref(context);
+    }
+    pa_mainloop_free(loop);
+    return answered;
+}
+
 PulseRouting::~PulseRouting() {
     disconnect();
 }

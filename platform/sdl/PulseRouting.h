@@ -24,6 +24,10 @@ public:
     // True once after the default output or input changed. Never blocks; (re)connects when the
     // server has come (back).
     bool defaultChanged();
+    // Whether a PulseAudio (or PipeWire's pulse) server answers now, within `limit`. Never
+    // starts one.
+    static bool serverAnswers(std::chrono::milliseconds limit);
+
     // Whether a stream of this process called `streamName` plays on a device other than the
     // default one. Waits at most a fifth of a second for the server; false when it cannot tell.
     bool strayed(bool capture, const std::string& streamName);

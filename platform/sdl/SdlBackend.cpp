@@ -1,6 +1,10 @@
 #include "SdlBackend.h"
 
+#include "ServerInfoGuard.h"
+
 #include <SDL2/SDL.h>
+
+#include <cstdlib>
 
 namespace qf::sound {
 
@@ -16,24 +20,47 @@ SampleFormat sampleFormat(SDL_AudioFormat format) {
 
 } // namespace
 
+std::string SdlBackend::chooseDriver() const {
+    if (PulseRouting::serverAnswers(kProbeWait)) {
+        return "pulseaudio";
+    }
+    // The server is away, perhaps restarting, perhaps replaced by PipeWire without its pulse
+    // service: only a server's driver may take over.
+    return serverSeen_ ? "pipewire" : "";
+}
+
 bool SdlBackend::start(std::string& reason) {
     // The program handles its own termination signals; SDL must not swallow them.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Quietfield");
-    if (!driver_.empty()) {
-        SDL_SetHint(SDL_HINT_AUDIODRIVER, driver_.c_str());
+    // Also what keeps the guard linked into the program.
+    static_cast<void>(serverInfoGuardInstalled());
+    // A driver the user named in SDL's own variable is theirs to choose; the environment
+    // outranks any hint set here anyway.
+    const char* userDriver = std::getenv("SDL_AUDIODRIVER");
+    userChose_ = userDriver != nullptr && *userDriver != '\0';
+    if (!userChose_) {
+        const std::string driver = chooseDriver();
+        if (driver.empty()) {
+            SDL_ResetHint(SDL_HINT_AUDIODRIVER);
+        } else {
+            SDL_SetHint(SDL_HINT_AUDIODRIVER, driver.c_str());
+        }
     }
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         reason = SDL_GetError();
         return false;
     }
-    if (driver_.empty()) {
-        const char* driver = SDL_GetCurrentAudioDriver();
-        driver_ = driver != nullptr ? driver : "";
-        if (driver_ == "pulseaudio" || driver_ == "pipewire") {
+    const char* current = SDL_GetCurrentAudioDriver();
+    const std::string driver = current != nullptr ? current : "";
+    onServer_ = driver == "pulseaudio" || driver == "pipewire";
+    if (onServer_) {
+        serverSeen_ = true;
+        if (!routing_) {
             routing_ = std::make_unique<PulseRouting>();
         }
     }
+    nextProbe_ = Clock::now() + kProbeInterval;
     return true;
 }
 
@@ -88,6 +115,14 @@ bool SdlBackend::defaultChanged() {
 
 bool SdlBackend::strayed(const DeviceFormat& format) {
     return routing_ && routing_->strayed(format.capture, format.streamName);
+}
+
+bool SdlBackend::serverAppeared() {
+    if (onServer_ || userChose_ || Clock::now() < nextProbe_) {
+        return false;
+    }
+    nextProbe_ = Clock::now() + kProbeInterval;
+    return PulseRouting::serverAnswers(kProbeWait);
 }
 
 void SdlBackend::threadDone() {

@@ -3,6 +3,7 @@
 #include "AudioBackend.h"
 #include "PulseRouting.h"
 
+#include <chrono>
 #include <memory>
 #include <string>
 
@@ -22,12 +23,24 @@ public:
     void close(DeviceId device) override;
     bool defaultChanged() override;
     bool strayed(const DeviceFormat& format) override;
+    bool serverAppeared() override;
     void threadDone() override;
 
 private:
-    // The driver SDL chose at the first start; later starts insist on it, so that a start
-    // while the sound server is away cannot settle on another driver for good.
-    std::string driver_;
+    using Clock = std::chrono::steady_clock;
+    // How often a library running without a server looks for one, and how long a look may take.
+    static constexpr auto kProbeInterval = std::chrono::milliseconds(500);
+    static constexpr auto kProbeWait = std::chrono::milliseconds(300);
+
+    // The driver SDL should start on now, or empty to let it pick.
+    std::string chooseDriver() const;
+
+    // Once the library has run on a sound server, a start while the server is away waits for a
+    // server rather than taking the sound card itself, which the server would need back.
+    bool serverSeen_ = false;
+    bool onServer_ = false;
+    bool userChose_ = false;
+    Clock::time_point nextProbe_{};
     // Only where SDL talks to a PulseAudio (or PipeWire) server.
     std::unique_ptr<PulseRouting> routing_;
 };

@@ -31,7 +31,7 @@
 # Exported for the program and the test:
 #   DISPLAY, PULSE_SERVER, HOME, XDG_RUNTIME_DIR, XDG_CONFIG_HOME, XDG_CACHE_HOME,
 #   XDG_DATA_HOME, TMPDIR, PULSE_RUNTIME_PATH, PULSE_STATE_PATH, PULSE_CLIENTCONFIG,
-#   QT_QPA_PLATFORM=xcb, SDL_AUDIODRIVER=pulseaudio, QF_SESSION_DIR, QF_SINK, QF_MONITOR,
+#   QT_QPA_PLATFORM=xcb, QF_SESSION_DIR, QF_SINK, QF_MONITOR,
 #   QF_PYTHON (a python3 that has numpy), QF_E2E_DIR (this folder).
 
 QF_E2E_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -150,7 +150,11 @@ qf_start_xvfb() {
     fi
 }
 
+# Starts the private sound server with its null sink, or with no sink at all when $1 is
+# "no-sink" (as on a laptop whose only output, a Bluetooth headset, is switched off).
 qf_start_pulse() {
+    local sinks=(-L "module-null-sink sink_name=$QF_SINK rate=$QF_RATE channels=2 format=float32le sink_properties=device.description=Quietfield-test-sink")
+    [[ ${1:-} == no-sink ]] && sinks=()
     local pulse_conf="$XDG_CONFIG_HOME/pulse"
     mkdir -p "$pulse_conf"
     # The program asks for 48 kHz float; a server that already runs at that rate does not
@@ -179,8 +183,7 @@ CONF
     pulseaudio -n --daemonize=no --system=false --use-pid-file=false \
         --exit-idle-time=-1 --disallow-exit --realtime=false --high-priority=false \
         --log-target=stderr --log-level=notice \
-        -L "module-native-protocol-unix socket=$socket auth-anonymous=1" \
-        -L "module-null-sink sink_name=$QF_SINK rate=$QF_RATE channels=2 format=float32le sink_properties=device.description=Quietfield-test-sink" \
+        -L "module-native-protocol-unix socket=$socket auth-anonymous=1" "${sinks[@]}" \
         >"$QF_SESSION_DIR/logs/pulse.log" 2>&1 &
     QF_PULSE_PID=$!
     PULSE_SERVER="unix:$socket"
@@ -190,6 +193,7 @@ CONF
         cat "$QF_SESSION_DIR/logs/pulse.log" >&2 || true
         return 1
     fi
+    ((${#sinks[@]} == 0)) && return 0
     pactl set-default-sink "$QF_SINK" >/dev/null
     pactl set-default-source "$QF_MONITOR" >/dev/null
 }
@@ -224,6 +228,13 @@ qf_play_silence() {
     [[ -n ${1:-} ]] && sink=(--device="$1")
     head -c $((QF_RATE * 8 / 20)) /dev/zero |
         pacat --playback "${sink[@]}" --format=float32le --rate="$QF_RATE" --channels=2 --raw
+}
+
+# Removes the null sink called $1 (its module), as when headphones are switched off.
+qf_remove_sink() {
+    local module
+    module=$(pactl list short modules | awk -v want="sink_name=$1" 'index($0, want) { print $1; exit }')
+    [[ -n $module ]] && pactl unload-module "$module"
 }
 
 # Adds another null sink called $1, as when headphones are plugged in; it is not made default.
@@ -311,7 +322,9 @@ qf_session_start() {
     unset WAYLAND_DISPLAY XAUTHORITY QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS \
         QT_AUTO_SCREEN_SCALE_FACTOR QT_QPA_PLATFORMTHEME SESSION_MANAGER PULSE_SINK PULSE_SOURCE
     export QT_QPA_PLATFORM=xcb
-    export SDL_AUDIODRIVER=pulseaudio
+    # Programs pick their sound driver as they do in a user's session: nobody sets SDL's
+    # variable there, and a pin here would hide a program that settles on the wrong driver.
+    unset SDL_AUDIODRIVER
     export QT_ACCESSIBILITY=0
     export NO_AT_BRIDGE=1
 

@@ -140,6 +140,41 @@ TEST_F(AudioSystemTest, EveryDeviceComesBackAsItWasWhenTheServerReturns) {
     }
 }
 
+TEST_F(AudioSystemTest, ASoundServerAppearingTakesOverEveryDevice) {
+    CountingCallback noise, capture, idle;
+    auto noiseDevice = open(format("Noise"), noise);
+    auto captureDevice = open(format("Capture", true), capture);
+    auto idleDevice = open(format("Playback"), idle);
+    ASSERT_TRUE(noiseDevice && captureDevice && idleDevice);
+    noiseDevice->play();
+    captureDevice->play();
+    ASSERT_TRUE(waitFor([&] { return noise.bytes() > 0 && capture.bytes() > 0; }, 2s));
+
+    const auto announced = Clock::now();
+    server->announceServer();
+    ASSERT_TRUE(waitFor(
+        [&] {
+            return noiseDevice->reopenCount() == 1 && captureDevice->reopenCount() == 1 &&
+                   idleDevice->reopenCount() == 1;
+        },
+        2s))
+        << "not every device moved onto the server";
+    const double movedMs = msSince(announced);
+    const long noiseMoved = noise.bytes();
+    ASSERT_TRUE(waitFor([&] { return noise.bytes() > noiseMoved + 4 * 512 * 8; }, 2s))
+        << "the moved output does not play";
+    std::cout << "[ figures  ] all three devices moved " << movedMs << " ms after the server\n";
+    EXPECT_LT(movedMs, 1000.0);
+    // The library started afresh once, every device came back at its callback's rate and in
+    // its play state, and nothing was left open on the old driver.
+    const auto counts = server->counts();
+    EXPECT_EQ(counts.starts, 2);
+    EXPECT_EQ(counts.stops, 1);
+    EXPECT_EQ(counts.open, 3);
+    EXPECT_EQ(server->exactOpens().size(), 3u);
+    EXPECT_EQ(idle.bytes(), 0);
+}
+
 TEST_F(AudioSystemTest, SoundResumesWhereItStopped) {
     testkit::TempDir dir;
     // Ten seconds, so the position cannot wrap round while it is being watched.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <utility>
 #include <vector>
 
 namespace qf::sound::fake {
@@ -38,6 +39,11 @@ void FakeServer::setDefault(const std::string& device) {
             d.placedOn = device;
         }
     }
+}
+
+void FakeServer::announceServer() {
+    std::lock_guard lock(mutex_);
+    serverAnnounced_ = true;
 }
 
 void FakeServer::setNativeRate(int rate) {
@@ -194,6 +200,12 @@ bool FakeBackend::defaultChanged() {
     const bool changed = server_->defaultChanged_;
     server_->defaultChanged_ = false;
     return changed;
+}
+
+bool FakeBackend::serverAppeared() {
+    Call call(*server_);
+    std::lock_guard lock(server_->mutex_);
+    return std::exchange(server_->serverAnnounced_, false);
 }
 
 bool FakeBackend::strayed(const DeviceFormat& format) {

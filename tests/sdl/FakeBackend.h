@@ -24,6 +24,8 @@ public:
     // Whether the server itself moves streams to a new default device.
     void setMovesStreams(bool moves);
     void setDefault(const std::string& device);
+    // A sound server comes up while the library runs on another driver (it is told once).
+    void announceServer();
     // The rate a device runs at when the opener lets it choose.
     void setNativeRate(int rate);
 
@@ -62,6 +64,7 @@ private:
     bool hanging_ = false;
     bool movesStreams_ = true;
     bool defaultChanged_ = false;
+    bool serverAnnounced_ = false;
     std::string default_ = "first";
     int nativeRate_ = 44100;
     bool started_ = false;
@@ -88,6 +91,7 @@ public:
     void close(DeviceId device) override;
     bool defaultChanged() override;
     bool strayed(const DeviceFormat& format) override;
+    bool serverAppeared() override;
     void threadDone() override;
 
 private:
