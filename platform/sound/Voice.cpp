@@ -5,6 +5,8 @@ namespace qf::sound {
 namespace {
 
 constexpr double kRampSeconds = 0.005;
+// A step of one recording frame per output frame, in 32.32 fixed point.
+constexpr std::uint64_t kUnitStep = std::uint64_t{1} << 32;
 
 } // namespace
 
@@ -75,6 +77,9 @@ void Voice::updateTargets(const Period& seen) noexcept {
     if (hertz != stepFrequency_) {
         stepFrequency_ = hertz;
         step_ = (static_cast<std::uint64_t>(hertz) << 32) / deviceRate_;
+        if (step_ > kUnitStep) {
+            stretched_.setStep(step_);
+        }
     }
 }
 
@@ -124,7 +129,12 @@ std::size_t Voice::mixSpan(std::uint32_t control, float* out, std::size_t frames
             ends = true;
         }
     }
-    SpanMixer::mix<Ramping>(path_.load(std::memory_order_relaxed), span, out, count);
+    if (step_ > kUnitStep) {
+        // Reading faster than the output plays: the cut-off comes down to the output's Nyquist.
+        stretched_.mix<Ramping>(span, out, count);
+    } else {
+        SpanMixer::mix<Ramping>(path_.load(std::memory_order_relaxed), span, out, count);
+    }
     if (ends) {
         endOneShot(control);
         return count;

@@ -3,6 +3,7 @@
 #include "Recording.h"
 #include "ResamplingFilter.h"
 #include "SpanMixer.h"
+#include "StretchedFilter.h"
 
 #include <atomic>
 #include <cstddef>
@@ -84,6 +85,7 @@ private:
     std::uint64_t readPos_ = 0;
     std::uint64_t step_ = 0;
     std::uint32_t stepFrequency_ = 0;
+    StretchedFilter stretched_;
     bool ended_ = false;
     float currentLeft_ = 0.0f;
     float currentRight_ = 0.0f;
