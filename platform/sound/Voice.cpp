@@ -1,5 +1,7 @@
 #include "Voice.h"
 
+#include <bit>
+
 namespace qf::sound {
 
 namespace {
@@ -30,9 +32,19 @@ void Voice::usePath(SpanMixer::Path path) noexcept {
     }
 }
 
+std::uint64_t Voice::packGains(float left, float right) noexcept {
+    return static_cast<std::uint64_t>(std::bit_cast<std::uint32_t>(left)) |
+           static_cast<std::uint64_t>(std::bit_cast<std::uint32_t>(right)) << 32;
+}
+
 void Voice::setGains(float left, float right) noexcept {
-    targetLeft_.store(left, std::memory_order_relaxed);
-    targetRight_.store(right, std::memory_order_relaxed);
+    targetGains_.store(packGains(left, right), std::memory_order_relaxed);
+}
+
+Voice::Gains Voice::targetGains() const noexcept {
+    const std::uint64_t both = targetGains_.load(std::memory_order_relaxed);
+    return {std::bit_cast<float>(static_cast<std::uint32_t>(both)),
+            std::bit_cast<float>(static_cast<std::uint32_t>(both >> 32))};
 }
 
 void Voice::setFrequency(std::uint32_t hertz) noexcept {
@@ -64,8 +76,9 @@ Voice::Period Voice::snapshot() const noexcept {
 
 void Voice::updateTargets(const Period& seen) noexcept {
     const bool audible = (seen.control & kPlaying) != 0 && (seen.place & kSeekPending) == 0;
-    const float left = audible ? targetLeft_.load(std::memory_order_relaxed) : 0.0f;
-    const float right = audible ? targetRight_.load(std::memory_order_relaxed) : 0.0f;
+    const Gains target = audible ? targetGains() : Gains{0.0f, 0.0f};
+    const float left = target.left;
+    const float right = target.right;
     if (left != rampTargetLeft_ || right != rampTargetRight_) {
         rampTargetLeft_ = left;
         rampTargetRight_ = right;

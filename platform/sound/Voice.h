@@ -22,6 +22,13 @@ public:
 
     // Interface thread.
     void setGains(float left, float right) noexcept;
+    // The pair of gains the audio thread takes as its target when a period begins: always a
+    // pair that setGains() was given, never one side of one call with the other of another.
+    struct Gains {
+        float left;
+        float right;
+    };
+    Gains targetGains() const noexcept;
     void setFrequency(std::uint32_t hertz) noexcept;
     void play(bool looping) noexcept;
     void stop() noexcept;
@@ -67,9 +74,11 @@ private:
     void skipSilently(std::uint32_t control, std::size_t frames) noexcept;
     void endOneShot(std::uint32_t control) noexcept;
 
+    // Both sides in one word, left in the low half, so they are published together.
+    static std::uint64_t packGains(float left, float right) noexcept;
+
     // Shared targets, written by the interface thread.
-    std::atomic<float> targetLeft_{1.0f};
-    std::atomic<float> targetRight_{1.0f};
+    std::atomic<std::uint64_t> targetGains_{packGains(1.0f, 1.0f)};
     std::atomic<std::uint32_t> frequency_{0};
     std::atomic<std::uint32_t> control_{kLooping};
     std::atomic<std::uint64_t> place_{0};
