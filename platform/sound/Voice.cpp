@@ -13,6 +13,20 @@ constexpr std::uint64_t kUnitStep = std::uint64_t{1} << 32;
 } // namespace
 
 void Voice::attach(const Recording* recording, int deviceRate) noexcept {
+    // A slot taken again must not carry anything of the voice that had it before. The audio
+    // thread does not look at the voice until the mixer publishes it, after this.
+    targetGains_.store(packGains(1.0f, 1.0f), std::memory_order_relaxed);
+    control_.store(kLooping, std::memory_order_relaxed);
+    place_.store(0, std::memory_order_relaxed);
+    readPos_ = 0;
+    step_ = 0;
+    stepFrequency_ = 0;
+    ended_ = false;
+    currentLeft_ = currentRight_ = 0.0f;
+    rampTargetLeft_ = rampTargetRight_ = 0.0f;
+    rampStepLeft_ = rampStepRight_ = 0.0f;
+    rampRemaining_ = 0;
+
     recording_ = recording;
     // The table is built here, on the interface thread, if no voice has needed it before.
     filter_ = &ResamplingFilter::instance();

@@ -17,7 +17,8 @@ namespace qf::sound {
 // read through a band-limiting filter at a fractional position, so any rate sounds clean.
 class Voice {
 public:
-    // Called once, before the voice is published to the audio thread.
+    // Called before the voice is published to the audio thread, and again whenever its slot is
+    // taken for another recording; it starts the voice afresh.
     void attach(const Recording* recording, int deviceRate) noexcept;
 
     // Interface thread.
