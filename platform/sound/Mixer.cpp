@@ -3,6 +3,7 @@
 #include "SoftLimiter.h"
 
 #include <algorithm>
+#include <thread>
 
 namespace qf::sound {
 
@@ -13,14 +14,19 @@ Voice* Mixer::addVoice(std::shared_ptr<const Recording> recording) {
         return nullptr;
     }
     reclaim();
-    const std::size_t used = slotsUsed_.load(std::memory_order_relaxed);
-    std::size_t index = 0;
-    while (index < used && slots_[index].load(std::memory_order_relaxed) != Slot::Free) {
-        ++index;
+    std::size_t index = freeSlot();
+    // Every slot taken, some of them only by voices released during the mix running now: that
+    // mix ends within a period unless its thread is held up, so wait for it, but not for long.
+    const auto until = std::chrono::steady_clock::now() + kReleaseWait;
+    while (index == kMaxVoices && releasing() && std::chrono::steady_clock::now() < until) {
+        std::this_thread::yield();
+        reclaim();
+        index = freeSlot();
     }
     if (index == kMaxVoices) {
         return nullptr;
     }
+    const std::size_t used = slotsUsed_.load(std::memory_order_relaxed);
     recordings_[index] = std::move(recording);
     voices_[index].attach(recordings_[index].get(), deviceRate_);
     // Marking the slot live is what makes the voice visible to the audio thread; everything
@@ -30,6 +36,25 @@ Voice* Mixer::addVoice(std::shared_ptr<const Recording> recording) {
         slotsUsed_.store(used + 1, std::memory_order_release);
     }
     return &voices_[index];
+}
+
+std::size_t Mixer::freeSlot() const {
+    const std::size_t used = slotsUsed_.load(std::memory_order_relaxed);
+    std::size_t index = 0;
+    while (index < used && slots_[index].load(std::memory_order_relaxed) != Slot::Free) {
+        ++index;
+    }
+    return index;
+}
+
+bool Mixer::releasing() const {
+    const std::size_t used = slotsUsed_.load(std::memory_order_relaxed);
+    for (std::size_t i = 0; i < used; ++i) {
+        if (slots_[i].load(std::memory_order_relaxed) == Slot::Releasing) {
+            return true;
+        }
+    }
+    return false;
 }
 
 void Mixer::releaseVoice(Voice& voice) {

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -29,7 +30,9 @@ public:
     // not mixed at all and keep their places.
     MasterGain& master() { return master_; }
 
-    // Interface thread: claims a voice for a recording, or returns null when all are taken.
+    // Interface thread: claims a voice for a recording, or returns null when all are taken. When
+    // the only slots left are ones released during the mix now running, it waits for that mix
+    // to end, up to kReleaseWait.
     // The recording is kept alive until the voice is released and no mix that could still be
     // reading it is running, so the audio thread never sees it go.
     Voice* addVoice(std::shared_ptr<const Recording> recording);
@@ -50,8 +53,14 @@ private:
     // Releasing), and free again once no mix that may have seen it live is still running.
     enum class Slot : std::uint8_t { Free, Live, Releasing };
 
+    // The longest addVoice waits for a mix to end so that a released slot can be taken.
+    static constexpr std::chrono::milliseconds kReleaseWait{50};
+
     // Frees every released slot whose last possible reader has finished; interface thread.
     void reclaim();
+    // The first free slot, or the next never used; kMaxVoices when there is none.
+    std::size_t freeSlot() const;
+    bool releasing() const;
 
     const int deviceRate_;
     std::array<Voice, kMaxVoices> voices_;

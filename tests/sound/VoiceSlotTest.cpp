@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cmath>
 #include <thread>
 
@@ -26,10 +25,10 @@ TEST(VoiceSlotTest, BuffersMadeAndDroppedWhileMixingNeverRunOut) {
     Mixer& mixer = device->mixer();
     auto kept = loadBuffer(*device, tone);
 
-    std::atomic<bool> done{false};
-    std::thread audio([&] {
+    // Stopped and joined however the test ends.
+    std::jthread audio([&](std::stop_token stop) {
         std::vector<float> out(2 * kBlockFrames);
-        while (!done.load()) {
+        while (!stop.stop_requested()) {
             mixer.render(out.data(), kBlockFrames);
         }
     });
@@ -47,7 +46,7 @@ TEST(VoiceSlotTest, BuffersMadeAndDroppedWhileMixingNeverRunOut) {
             std::this_thread::yield();
         }
     }
-    done.store(true);
+    audio.request_stop();
     audio.join();
     EXPECT_EQ(mixer.liveVoices(), 1u);
 
