@@ -6,7 +6,9 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -28,9 +30,17 @@ public:
     // not mixed at all and keep their places.
     MasterGain& master() { return master_; }
 
-    // Interface thread: claims a voice for a recording, or returns null when all are taken.
-    // The recording is kept alive for as long as the mixer, so the audio thread never sees it go.
+    // Interface thread: claims a voice for a recording, or returns null when all are taken. When
+    // the only slots left are ones released during the mix now running, it waits for that mix
+    // to end, up to kReleaseWait.
+    // The recording is kept alive until the voice is released and no mix that could still be
+    // reading it is running, so the audio thread never sees it go.
     Voice* addVoice(std::shared_ptr<const Recording> recording);
+    // Interface thread: gives a voice from addVoice back. It falls silent at once and its slot
+    // is taken again by a later addVoice. Never waits for the audio thread.
+    void releaseVoice(Voice& voice);
+    // Voices claimed and not released.
+    std::size_t liveVoices() const;
 
     // Audio thread: overwrites `frames` interleaved stereo frames.
     void render(float* out, std::size_t frames) noexcept;
@@ -39,10 +49,29 @@ public:
     std::vector<float> render(std::size_t frames);
 
 private:
+    // A slot's life: taken by addVoice (Free to Live), given up by releaseVoice (Live to
+    // Releasing), and free again once no mix that may have seen it live is still running.
+    enum class Slot : std::uint8_t { Free, Live, Releasing };
+
+    // The longest addVoice waits for a mix to end so that a released slot can be taken.
+    static constexpr std::chrono::milliseconds kReleaseWait{50};
+
+    // Frees every released slot whose last possible reader has finished; interface thread.
+    void reclaim();
+    // The first free slot, or the next never used; kMaxVoices when there is none.
+    std::size_t freeSlot() const;
+    bool releasing() const;
+
     const int deviceRate_;
     std::array<Voice, kMaxVoices> voices_;
     std::array<std::shared_ptr<const Recording>, kMaxVoices> recordings_;
-    std::atomic<std::size_t> voiceCount_{0};
+    std::array<std::atomic<Slot>, kMaxVoices> slots_{};
+    // The render count when each slot was released; interface thread only.
+    std::array<std::uint64_t, kMaxVoices> releasedAt_{};
+    // How many slots have ever been taken, so that render() looks at no more than those.
+    std::atomic<std::size_t> slotsUsed_{0};
+    // Raised by render() as it begins and again as it ends: odd while a mix runs.
+    std::atomic<std::uint64_t> renders_{0};
     MasterGain master_;
 };
 

@@ -8,8 +8,9 @@ namespace qf::sound {
 
 // The band-limiting filter every voice reads its recording through: a Kaiser-windowed sinc cut
 // off at the recording's own Nyquist frequency, tabulated at kPhases fractional positions
-// between two frames. The cut-off follows the recording's rate, and the device always runs
-// faster than any rate a slider sets, so one table serves every voice at every rate.
+// between two frames. The cut-off follows the recording's rate, so one table serves every voice
+// that reads slower than the output plays; one that reads faster is read through this same
+// table stretched in time (StretchedFilter), which brings the cut-off down to the output's.
 //
 // A row holds the kTaps weights, in 1/16384 units, for reading at phase p / kPhases past a
 // frame. A read takes the row its position falls in, which moves it by less than 1/4096 of a

@@ -23,7 +23,8 @@ SoundBuffer::SoundBuffer(std::shared_ptr<Mixer> mixer, Voice& voice, std::uint32
 }
 
 SoundBuffer::~SoundBuffer() {
-    voice_.stop();
+    // The voice's slot goes back to the mixer, for the next buffer made on this device.
+    mixer_->releaseVoice(voice_);
 }
 
 SoundResult SoundBuffer::Play(std::uint32_t flags) {

@@ -1,14 +1,32 @@
 #include "Voice.h"
 
+#include <bit>
+
 namespace qf::sound {
 
 namespace {
 
 constexpr double kRampSeconds = 0.005;
+// A step of one recording frame per output frame, in 32.32 fixed point.
+constexpr std::uint64_t kUnitStep = std::uint64_t{1} << 32;
 
 } // namespace
 
 void Voice::attach(const Recording* recording, int deviceRate) noexcept {
+    // A slot taken again must not carry anything of the voice that had it before. The audio
+    // thread does not look at the voice until the mixer publishes it, after this.
+    targetGains_.store(packGains(1.0f, 1.0f), std::memory_order_relaxed);
+    control_.store(kLooping, std::memory_order_relaxed);
+    place_.store(0, std::memory_order_relaxed);
+    readPos_ = 0;
+    step_ = 0;
+    stepFrequency_ = 0;
+    ended_ = false;
+    currentLeft_ = currentRight_ = 0.0f;
+    rampTargetLeft_ = rampTargetRight_ = 0.0f;
+    rampStepLeft_ = rampStepRight_ = 0.0f;
+    rampRemaining_ = 0;
+
     recording_ = recording;
     // The table is built here, on the interface thread, if no voice has needed it before.
     filter_ = &ResamplingFilter::instance();
@@ -28,9 +46,19 @@ void Voice::usePath(SpanMixer::Path path) noexcept {
     }
 }
 
+std::uint64_t Voice::packGains(float left, float right) noexcept {
+    return static_cast<std::uint64_t>(std::bit_cast<std::uint32_t>(left)) |
+           static_cast<std::uint64_t>(std::bit_cast<std::uint32_t>(right)) << 32;
+}
+
 void Voice::setGains(float left, float right) noexcept {
-    targetLeft_.store(left, std::memory_order_relaxed);
-    targetRight_.store(right, std::memory_order_relaxed);
+    targetGains_.store(packGains(left, right), std::memory_order_relaxed);
+}
+
+Voice::Gains Voice::targetGains() const noexcept {
+    const std::uint64_t both = targetGains_.load(std::memory_order_relaxed);
+    return {std::bit_cast<float>(static_cast<std::uint32_t>(both)),
+            std::bit_cast<float>(static_cast<std::uint32_t>(both >> 32))};
 }
 
 void Voice::setFrequency(std::uint32_t hertz) noexcept {
@@ -62,8 +90,9 @@ Voice::Period Voice::snapshot() const noexcept {
 
 void Voice::updateTargets(const Period& seen) noexcept {
     const bool audible = (seen.control & kPlaying) != 0 && (seen.place & kSeekPending) == 0;
-    const float left = audible ? targetLeft_.load(std::memory_order_relaxed) : 0.0f;
-    const float right = audible ? targetRight_.load(std::memory_order_relaxed) : 0.0f;
+    const Gains target = audible ? targetGains() : Gains{0.0f, 0.0f};
+    const float left = target.left;
+    const float right = target.right;
     if (left != rampTargetLeft_ || right != rampTargetRight_) {
         rampTargetLeft_ = left;
         rampTargetRight_ = right;
@@ -75,6 +104,9 @@ void Voice::updateTargets(const Period& seen) noexcept {
     if (hertz != stepFrequency_) {
         stepFrequency_ = hertz;
         step_ = (static_cast<std::uint64_t>(hertz) << 32) / deviceRate_;
+        if (step_ > kUnitStep) {
+            stretched_.setStep(step_);
+        }
     }
 }
 
@@ -124,7 +156,12 @@ std::size_t Voice::mixSpan(std::uint32_t control, float* out, std::size_t frames
             ends = true;
         }
     }
-    SpanMixer::mix<Ramping>(path_.load(std::memory_order_relaxed), span, out, count);
+    if (step_ > kUnitStep) {
+        // Reading faster than the output plays: the cut-off comes down to the output's Nyquist.
+        stretched_.mix<Ramping>(span, out, count);
+    } else {
+        SpanMixer::mix<Ramping>(path_.load(std::memory_order_relaxed), span, out, count);
+    }
     if (ends) {
         endOneShot(control);
         return count;

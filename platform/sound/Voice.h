@@ -3,6 +3,7 @@
 #include "Recording.h"
 #include "ResamplingFilter.h"
 #include "SpanMixer.h"
+#include "StretchedFilter.h"
 
 #include <atomic>
 #include <cstddef>
@@ -16,11 +17,19 @@ namespace qf::sound {
 // read through a band-limiting filter at a fractional position, so any rate sounds clean.
 class Voice {
 public:
-    // Called once, before the voice is published to the audio thread.
+    // Called before the voice is published to the audio thread, and again whenever its slot is
+    // taken for another recording; it starts the voice afresh.
     void attach(const Recording* recording, int deviceRate) noexcept;
 
     // Interface thread.
     void setGains(float left, float right) noexcept;
+    // The pair of gains the audio thread takes as its target when a period begins: always a
+    // pair that setGains() was given, never one side of one call with the other of another.
+    struct Gains {
+        float left;
+        float right;
+    };
+    Gains targetGains() const noexcept;
     void setFrequency(std::uint32_t hertz) noexcept;
     void play(bool looping) noexcept;
     void stop() noexcept;
@@ -66,9 +75,11 @@ private:
     void skipSilently(std::uint32_t control, std::size_t frames) noexcept;
     void endOneShot(std::uint32_t control) noexcept;
 
+    // Both sides in one word, left in the low half, so they are published together.
+    static std::uint64_t packGains(float left, float right) noexcept;
+
     // Shared targets, written by the interface thread.
-    std::atomic<float> targetLeft_{1.0f};
-    std::atomic<float> targetRight_{1.0f};
+    std::atomic<std::uint64_t> targetGains_{packGains(1.0f, 1.0f)};
     std::atomic<std::uint32_t> frequency_{0};
     std::atomic<std::uint32_t> control_{kLooping};
     std::atomic<std::uint64_t> place_{0};
@@ -84,6 +95,7 @@ private:
     std::uint64_t readPos_ = 0;
     std::uint64_t step_ = 0;
     std::uint32_t stepFrequency_ = 0;
+    StretchedFilter stretched_;
     bool ended_ = false;
     float currentLeft_ = 0.0f;
     float currentRight_ = 0.0f;

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -143,6 +145,27 @@ TEST_F(NoiseEngineTest, StopSoundStopsAndRewindsEveryChannel) {
     for (float sample : quiet) {
         ASSERT_EQ(sample, 0.0f);
     }
+}
+
+TEST_F(NoiseEngineTest, LoadingConfigurationsOverAndOverKeepsTheVoicesSteady) {
+    NoiseEngine engine(folder.str(), qf::test::offlineOutputs());
+    ASSERT_TRUE(engine.Initialise(panel, messages, 1));
+    auto& channels = engine.channelDevice()->mixer();
+    ASSERT_EQ(channels.liveVoices(), 5u);
+    // Every Load Config makes a new device; none of them may take voices, and the channels go
+    // on with the five they have.
+    for (int i = 0; i < 1000; ++i) {
+        ASSERT_TRUE(engine.replaceDevice(1));
+        ASSERT_EQ(channels.liveVoices(), 5u) << "after " << i;
+        ASSERT_EQ(engine.soundDevice()->mixer().liveVoices(), 0u) << "after " << i;
+    }
+    engine.buffer(1)->Play(qf::sound::DSBPLAY_LOOPING);
+    channels.render(4800);
+    float loudest = 0.0f;
+    for (float sample : channels.render(4800)) {
+        loudest = std::max(loudest, std::abs(sample));
+    }
+    EXPECT_GT(loudest, 0.01f);
 }
 
 } // namespace

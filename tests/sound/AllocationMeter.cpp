@@ -9,6 +9,8 @@ namespace {
 std::atomic<std::size_t> held{0};
 std::atomic<std::size_t> peak{0};
 std::atomic<std::size_t> base{0};
+std::atomic<std::size_t> allocations{0};
+std::atomic<std::size_t> baseAllocations{0};
 
 // Each block carries its size in front, so that delete knows what it gives back.
 constexpr std::size_t kHeader = alignof(std::max_align_t);
@@ -19,6 +21,7 @@ void* allocate(std::size_t size) noexcept {
         return nullptr;
     }
     *static_cast<std::size_t*>(block) = size;
+    allocations.fetch_add(1, std::memory_order_relaxed);
     const std::size_t now = held.fetch_add(size, std::memory_order_relaxed) + size;
     std::size_t top = peak.load(std::memory_order_relaxed);
     while (now > top && !peak.compare_exchange_weak(top, now, std::memory_order_relaxed)) {
@@ -48,10 +51,16 @@ void AllocationMeter::start() noexcept {
     const std::size_t now = held.load(std::memory_order_relaxed);
     base.store(now, std::memory_order_relaxed);
     peak.store(now, std::memory_order_relaxed);
+    baseAllocations.store(allocations.load(std::memory_order_relaxed), std::memory_order_relaxed);
 }
 
 std::size_t AllocationMeter::peakSinceStart() noexcept {
     return peak.load(std::memory_order_relaxed) - base.load(std::memory_order_relaxed);
+}
+
+std::size_t AllocationMeter::allocationsSinceStart() noexcept {
+    return allocations.load(std::memory_order_relaxed) -
+           baseAllocations.load(std::memory_order_relaxed);
 }
 
 void* operator new(std::size_t size) {

@@ -11,4 +11,7 @@ public:
     static void start() noexcept;
     // The most held at once since start(), above what was held then.
     static std::size_t peakSinceStart() noexcept;
+    // How many blocks were taken since start(), including any given back meanwhile, which the
+    // peak may not show.
+    static std::size_t allocationsSinceStart() noexcept;
 };

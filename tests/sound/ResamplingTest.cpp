@@ -1,6 +1,9 @@
 // Reading a recording at another rate: whatever the slider sets, the recording's own band up to
 // 0.9 of its Nyquist frequency comes out at its level, and what the resampling adds on top (the
 // images of that band, from 1.1 times its Nyquist frequency up) stays at least 60 dB down.
+// When a voice reads faster than the output plays, the same holds with the output's Nyquist
+// frequency in place of the recording's: what the output cannot carry is taken out, not folded
+// back into the audible band.
 
 #include "SoundTestKit.h"
 
@@ -35,29 +38,37 @@ struct ToneMeasure {
     double worstSpurHz = 0.0;
 };
 
-// Plays a looping sine recording at `rate` into a 48 kHz device and looks at the left side.
-ToneMeasure playTone(const std::string& path, double toneHz, double amplitude, std::uint32_t rate) {
-    auto device = offlineDevice();
+// Fine bins, so that the window's own skirts are far below 60 dB where images can lie.
+constexpr std::size_t kToneSegment = 32768;
+
+// The left side of a looping recording played at `rate` into a device at `deviceRate`, once
+// every level has settled.
+std::vector<float> playLooping(const std::string& path, std::uint32_t rate, int deviceRate) {
+    auto device = fixedRateDevice(deviceRate);
     auto buffer = loadBuffer(*device, path);
     EXPECT_EQ(buffer->SetFrequency(rate), SoundResult::Ok);
     buffer->Play(DSBPLAY_LOOPING);
     pull(*device, kSettleFrames);
-    const auto out = left(pull(*device, std::size_t{1} << 18));
+    return left(pull(*device, std::size_t{1} << 18));
+}
 
-    // Fine bins, so that the window's own skirts are far below 60 dB where images can lie.
-    constexpr std::size_t segment = 32768;
+// Plays a looping sine recording at `rate` and looks at the left side.
+ToneMeasure playTone(const std::string& path, double toneHz, double amplitude, std::uint32_t rate,
+                     int deviceRate = kDeviceRate) {
+    const auto out = playLooping(path, rate, deviceRate);
+    constexpr std::size_t segment = kToneSegment;
     const WelchAnalyser spectrum(out, segment);
     const auto& bins = spectrum.binPowers();
-    const double binHz = static_cast<double>(kDeviceRate) / segment;
+    const double binHz = static_cast<double>(deviceRate) / segment;
     const double heard = toneHz * rate / kRecordingRate;
-    const double tone = spectrum.bandPower(kDeviceRate, heard - 8 * binHz, heard + 8 * binHz);
+    const double tone = spectrum.bandPower(deviceRate, heard - 8 * binHz, heard + 8 * binHz);
 
     ToneMeasure measure;
     measure.levelDb = dB(tone / (amplitude * amplitude / 2));
     // Any other component, with the few bins a Hann window spreads it over.
     double worst = 0.0;
     for (std::size_t k = 2; k + 2 < bins.size(); ++k) {
-        const double hz = spectrum.binFrequency(k, kDeviceRate);
+        const double hz = spectrum.binFrequency(k, deviceRate);
         if (std::abs(hz - heard) <= 30 * binHz) {
             continue;
         }
@@ -85,6 +96,47 @@ TEST(ResamplingTest, TonesUpToNinetyPercentOfNyquistKeepTheirLevelWithoutImages)
             EXPECT_LE(std::abs(m.levelDb), kFlatDb);
             EXPECT_LE(m.worstSpurDb, kImagesDb) << "at " << m.worstSpurHz << " Hz";
         }
+    }
+}
+
+TEST(ResamplingTest, ToneTheOutputCannotCarryIsRemovedNotFoldedBack) {
+    TempDir dir;
+    constexpr double amplitude = 0.4;
+    constexpr double recordedPower = amplitude * amplitude / 2;
+    constexpr int outputRate = 16000;
+    // 10 kHz lies above the 16 kHz output's Nyquist frequency; folded back it would be heard at
+    // 6 kHz, at nearly its own level.
+    const std::string path = writeTone(dir, "high.wav", 10000.0, amplitude, 2 * kRecordingRate);
+    const auto out = playLooping(path, kRecordingRate, outputRate);
+    const WelchAnalyser spectrum(out, kToneSegment);
+    const double binHz = static_cast<double>(outputRate) / kToneSegment;
+    const double alias = spectrum.bandPower(outputRate, 6000.0 - 8 * binHz, 6000.0 + 8 * binHz);
+    EXPECT_LE(dB(alias / recordedPower), kImagesDb);
+    // Nor anywhere else.
+    const double all = rms(out) * rms(out);
+    EXPECT_LE(dB(all / recordedPower), kImagesDb);
+}
+
+TEST(ResamplingTest, ReadingFasterThanTheOutputKeepsTheBandItCanCarry) {
+    TempDir dir;
+    constexpr double amplitude = 0.4;
+    struct Case {
+        double toneHz;
+        std::uint32_t rate;
+        int outputRate;
+    };
+    // Heard at 0.1, 0.5 and 0.9 of a 16 kHz output's Nyquist frequency, and at 0.88 of a
+    // 32 kHz output's with the slider at its top. At 48 kHz the voice reads slower than the
+    // output at every slider rate, which the tests above cover.
+    for (const Case c : {Case{800.0, 22050, 16000}, Case{4000.0, 22050, 16000},
+                         Case{7200.0, 22050, 16000}, Case{9500.0, 32767, 32000}}) {
+        SCOPED_TRACE(::testing::Message() << c.toneHz << " Hz recorded, played at " << c.rate
+                                          << " into " << c.outputRate);
+        const std::string path =
+            writeTone(dir, "tone.wav", c.toneHz, amplitude, 2 * kRecordingRate);
+        const ToneMeasure m = playTone(path, c.toneHz, amplitude, c.rate, c.outputRate);
+        EXPECT_LE(std::abs(m.levelDb), kFlatDb);
+        EXPECT_LE(m.worstSpurDb, kImagesDb) << "at " << m.worstSpurHz << " Hz";
     }
 }
 

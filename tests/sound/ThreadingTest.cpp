@@ -4,6 +4,9 @@
 
 #include "SoundTestKit.h"
 
+#include "Mixer.h"
+#include "Recording.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -115,6 +118,51 @@ TEST(ThreadingTest, InterfaceChangesWhileTheAudioThreadMixes) {
     EXPECT_NEAR(rms(left(out)), 0.4 / std::sqrt(2.0), 0.004);
     EXPECT_NEAR(rms(right(out)), 0.4 / std::sqrt(2.0), 0.004);
     EXPECT_NEAR(toneFrequency(left(out), kDeviceRate), 441.0, 0.5);
+}
+
+TEST(ThreadingTest, BothSidesOfAGainChangeArriveTogether) {
+    // A pan sweep sets both sides at once; a period that took a new left with an old right
+    // would jump the image sideways for a moment.
+    Mixer mixer(kDeviceRate);
+    Voice* voice =
+        mixer.addVoice(Recording::fromFrames(std::vector<std::int16_t>(128, 0), kDeviceRate));
+    ASSERT_NE(voice, nullptr);
+    const Voice::Gains pairs[2] = {{0.25f, 0.75f}, {0.5f, 0.125f}};
+    voice->setGains(pairs[0].left, pairs[0].right);
+
+    std::atomic<bool> done{false};
+    std::thread interface([&] {
+        for (std::size_t i = 1; !done.load(std::memory_order_relaxed); ++i) {
+            voice->setGains(pairs[i % 2].left, pairs[i % 2].right);
+        }
+    });
+    // Read as the audio thread does when a period begins, until the pair has been seen to
+    // change many times, or for a few seconds on a machine too busy to run both threads at once.
+    long torn = 0;
+    long changes = 0;
+    int last = 0;
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (changes < 20000 && std::chrono::steady_clock::now() < until) {
+        for (int i = 0; i < 64; ++i) {
+            const Voice::Gains seen = voice->targetGains();
+            int which = -1;
+            for (int p = 0; p < 2; ++p) {
+                if (seen.left == pairs[p].left && seen.right == pairs[p].right) {
+                    which = p;
+                }
+            }
+            if (which < 0) {
+                ++torn;
+            } else if (which != last) {
+                ++changes;
+                last = which;
+            }
+        }
+    }
+    done.store(true);
+    interface.join();
+    EXPECT_GE(changes, 100);
+    EXPECT_EQ(torn, 0);
 }
 
 } // namespace
