@@ -18,11 +18,6 @@ fail() {
     exit 1
 }
 
-click_twips() {
-    local wid=$1 x=$2 y=$3 menu=${4:-0}
-    xdotool mousemove --window "$wid" $((x / 15)) $((y / 15 + menu)) sleep 0.05 click 1
-}
-
 # Brings the sink back and prints how many ms passed until the program's noise played on it.
 sink_back_ms() {
     local up
@@ -30,6 +25,18 @@ sink_back_ms() {
     up=$(qf_now_ms)
     qf_wait_until 4 qf_noise_playing || return 1
     echo $(($(qf_now_ms) - up))
+}
+
+# Removes the only sink for 1.5 s, then brings it back; prints how many ms passed until the noise
+# played on it again, which must be under 2 s.
+lose_sink() {
+    local back
+    qf_remove_sink "$QF_SINK" || fail "$1: could not remove the sink"
+    sleep 1.5
+    qf_alive "$pid" || fail "$1: the program died when its only output went away"
+    back=$(sink_back_ms) || fail "$1: no noise within 4 s of the sink coming back"
+    ((back < 2000)) || fail "$1: the noise came back only $back ms after the sink"
+    echo "$back"
 }
 
 # The noise is on the sink and audible there.
@@ -48,26 +55,18 @@ qf_tick_row 2 # "Pink Noise"
 qf_wait_until 5 qf_noise_playing || fail "ticking Pink Noise opened no stream"
 
 # The only sink goes while the noise plays.
-qf_remove_sink "$QF_SINK" || fail "could not remove the sink"
-sleep 1.5
-qf_alive "$pid" || fail "the program died when its only output went away"
-playing_ms=$(sink_back_ms) || fail "no noise within 4 s of the sink coming back"
-((playing_ms < 2000)) || fail "the noise came back only $playing_ms ms after the sink"
+playing_ms=$(lose_sink playing) || exit 1
 check_audible playing
 
 # And again while the recorder records from the sink's monitor.
-click_twips "$QF_APP_WID" 5580 3840 "$QF_MENU_H" # "Record"
+qf_click_twips "$QF_APP_WID" 5580 3840 "$QF_MENU_H" # "Record"
 recorder=$(qf_wait_for_window "$pid" 391 "168-220" 10) || fail "the recorder did not open"
 menu=$(($(xdotool getwindowgeometry --shell "$recorder" | sed -n 's/^HEIGHT=//p') - 168))
-click_twips "$recorder" 3480 1440 "$menu" # Record
+qf_click_twips "$recorder" 3480 1440 "$menu" # Record
 sleep 1
-qf_remove_sink "$QF_SINK" || fail "could not remove the sink"
-sleep 1.5
-qf_alive "$pid" || fail "the program died when its only output went away while recording"
-recording_ms=$(sink_back_ms) || fail "no noise within 4 s of the sink coming back (recording)"
-((recording_ms < 2000)) || fail "the noise came back only $recording_ms ms after the sink (recording)"
+recording_ms=$(lose_sink recording) || exit 1
 check_audible recording
-click_twips "$recorder" 4380 1440 "$menu" # Stop
+qf_click_twips "$recorder" 4380 1440 "$menu" # Stop
 sleep 0.5
 qf_alive "$pid" || fail "the program died when the recording was stopped"
 kill -TERM "$pid"

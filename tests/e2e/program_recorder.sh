@@ -18,10 +18,9 @@ fail() {
     exit 1
 }
 
-# A client-area point of window $1 (twips, as the layouts are drawn), below a menu of $4 pixels.
+# Clicks as qf_click_twips does, then gives the window the time a person takes to look.
 click_twips() {
-    local wid=$1 x=$2 y=$3 menu=${4:-0}
-    xdotool mousemove --window "$wid" $((x / 15)) $((y / 15 + menu)) sleep 0.05 click 1
+    qf_click_twips "$@"
     sleep 0.3
 }
 

@@ -91,6 +91,13 @@ qf_tick_row() {
     xdotool mousemove --window "$QF_APP_WID" 34 $((QF_MENU_H + 40 + ($1 - 1) * 24)) sleep 0.1 click 1
 }
 
+# Clicks a client-area point of window $1 given in twips (as the layouts are drawn), below a
+# menu bar of $4 pixels.
+qf_click_twips() {
+    local wid=$1 x=$2 y=$3 menu=${4:-0}
+    xdotool mousemove --window "$wid" $((x / 15)) $((y / 15 + menu)) sleep 0.05 click 1
+}
+
 # Clicks that main window's "Close" button, at (516, 320).
 qf_click_close() {
     xdotool mousemove --window "$QF_APP_WID" 516 $((QF_MENU_H + 320)) sleep 0.05 click 1
