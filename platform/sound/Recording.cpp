@@ -3,8 +3,10 @@
 #include <sndfile.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 
@@ -40,7 +42,7 @@ std::string duration(double frames, int rate) {
     } else if (seconds >= 60.0) {
         std::snprintf(text, sizeof text, "%.1f minutes", seconds / 60.0);
     } else {
-        std::snprintf(text, sizeof text, "%.3g seconds", seconds);
+        std::snprintf(text, sizeof text, "%#.3g seconds", seconds);
     }
     return text;
 }
@@ -59,28 +61,109 @@ std::uint64_t claimedDataBytes(SNDFILE* file) {
     return found.datalen;
 }
 
-// How many bytes a frame of uncompressed sound takes; encodings not listed count one byte a
-// sample, so that a claim in bytes is never undercounted in frames.
-std::uint64_t bytesPerFrame(const SF_INFO& info) {
-    std::uint64_t sampleBytes = 1;
+// How many bytes a sample of this encoding takes, or 0 when samples are not whole bytes each
+// (the ADPCM and other block encodings).
+std::uint64_t bytesPerSample(const SF_INFO& info) {
     switch (info.format & SF_FORMAT_SUBMASK) {
+    case SF_FORMAT_PCM_S8:
+    case SF_FORMAT_PCM_U8:
+    case SF_FORMAT_ULAW:
+    case SF_FORMAT_ALAW:
+        return 1;
     case SF_FORMAT_PCM_16:
-        sampleBytes = 2;
-        break;
+        return 2;
     case SF_FORMAT_PCM_24:
-        sampleBytes = 3;
-        break;
+        return 3;
     case SF_FORMAT_PCM_32:
     case SF_FORMAT_FLOAT:
-        sampleBytes = 4;
-        break;
+        return 4;
     case SF_FORMAT_DOUBLE:
-        sampleBytes = 8;
-        break;
+        return 8;
     default:
-        break;
+        return 0;
     }
-    return sampleBytes * static_cast<std::uint64_t>(info.channels);
+}
+
+bool isPcm(const SF_INFO& info) {
+    switch (info.format & SF_FORMAT_SUBMASK) {
+    case SF_FORMAT_PCM_S8:
+    case SF_FORMAT_PCM_U8:
+    case SF_FORMAT_PCM_16:
+    case SF_FORMAT_PCM_24:
+    case SF_FORMAT_PCM_32:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The bits per sample a WAV header states. libsndfile rounds them up to whole bytes and keeps
+// the stated number only in the log it writes while parsing the format chunk; 0 when that log
+// has no such line.
+int statedBitsPerSample(SNDFILE* file) {
+    std::array<char, 4096> log{};
+    sf_command(file, SFC_GET_LOG_INFO, log.data(), static_cast<int>(log.size()));
+    const char* line = std::strstr(log.data(), "Bit Width");
+    const char* colon = line != nullptr ? std::strchr(line, ':') : nullptr;
+    if (colon == nullptr) {
+        return 0;
+    }
+    return static_cast<int>(std::strtol(colon + 1, nullptr, 10));
+}
+
+// A header claiming more sound than the file holds means the copy was cut short, whatever the
+// amount: libsndfile would play only the part that is there, and a few bytes of it loop into a
+// buzz instead of the recording. Empty when the file holds all it claims.
+std::string cutShortReason(SNDFILE* file, const SF_INFO& info, std::uint64_t fileBytes) {
+    const std::uint64_t claimed = claimedDataBytes(file);
+    // Writers that cannot seek back leave the size at 0 or 0xFFFFFFFF, meaning "to the end of
+    // the file": an unknown size is no claim. (At 0 libsndfile finds no frames either, so such a
+    // file is refused as empty.)
+    if (claimed == 0 || claimed == 0xFFFFFFFFu) {
+        return {};
+    }
+    const std::uint64_t sampleBytes = bytesPerSample(info);
+    if (sampleBytes == 0) {
+        // Block encodings give no exact count in bytes; only a claim beyond the whole file is
+        // certain to be damage.
+        if (claimed <= fileBytes) {
+            return {};
+        }
+        return "the file is cut short: its header claims " + std::to_string(claimed) +
+               " bytes of sound but the whole file has " + std::to_string(fileBytes);
+    }
+    const std::uint64_t frameBytes = sampleBytes * static_cast<std::uint64_t>(info.channels);
+    const auto frames = static_cast<std::uint64_t>(info.frames);
+    const std::uint64_t held = frames * frameBytes;
+    // Data of odd length is followed by a pad byte; some writers count it in the size, and a
+    // copy may end before it. Dividing drops a trailing part of a frame, which holds no sound.
+    const bool onlyThePadByte = held % 2 == 1 && claimed == held + 1;
+    if (claimed / frameBytes <= frames || onlyThePadByte) {
+        return {};
+    }
+    std::string claims = duration(static_cast<double>(claimed / frameBytes), info.samplerate);
+    std::string holds = duration(static_cast<double>(frames), info.samplerate);
+    // So little missing that both round to the same time: count the bytes instead.
+    if (claims == holds) {
+        claims = std::to_string(claimed) + " bytes";
+        holds = std::to_string(held);
+    }
+    return "the file is cut short: its header claims " + claims + " of sound but it holds " + holds;
+}
+
+// Plain PCM WAV samples are whole bytes (other sizes go in an extensible header, whose stated
+// width is the container's), so any other size means a damaged header. libsndfile would round it
+// up and read on regardless: 16-bit data under a 7-bit header plays a byte a sample, 14 dB too
+// loud and clipped. Empty when the stated size is whole bytes.
+std::string oddSampleSizeReason(SNDFILE* file, const SF_INFO& info) {
+    if (!isPcm(info)) {
+        return {};
+    }
+    const int bits = statedBitsPerSample(file);
+    if (bits % 8 == 0) {
+        return {};
+    }
+    return std::to_string(bits) + " bits per sample is not a whole number of bytes";
 }
 
 } // namespace
@@ -135,23 +218,23 @@ std::shared_ptr<const Recording> Recording::load(const std::string& path, SoundR
         reason = sf_strerror(nullptr);
         return nullptr;
     }
-    if (info.frames <= 0 || info.channels < 1 || info.channels > 8 || info.samplerate < 1000 ||
+    if (info.channels < 1 || info.channels > 8 || info.samplerate < 1000 ||
         info.samplerate > 384000) {
         result = SoundResult::BadFormat;
-        reason = "unsupported length, channel count or rate";
+        reason = "unsupported channel count or rate";
         return nullptr;
     }
-    // libsndfile reads only what the file holds, whatever its header says. A copy cut short is
-    // still worth hearing, but a header claiming more than any recording may last is damaged,
-    // and the few bytes behind it would only make a buzzing loop.
-    if (const std::uint64_t claimed = claimedDataBytes(file.get());
-        claimed > fileBytes &&
-        claimed / bytesPerFrame(info) > static_cast<std::uint64_t>(kMaxFrames)) {
+    for (const std::string& damage :
+         {cutShortReason(file.get(), info, fileBytes), oddSampleSizeReason(file.get(), info)}) {
+        if (!damage.empty()) {
+            result = SoundResult::BadFormat;
+            reason = damage;
+            return nullptr;
+        }
+    }
+    if (info.frames <= 0) {
         result = SoundResult::BadFormat;
-        reason = "the header claims " +
-                 duration(static_cast<double>(claimed / bytesPerFrame(info)), info.samplerate) +
-                 " of sound, but the file holds only " +
-                 duration(static_cast<double>(info.frames), info.samplerate);
+        reason = "the file holds no sound";
         return nullptr;
     }
     if (info.frames > kMaxFrames) {

@@ -20,7 +20,8 @@ public:
     static constexpr std::size_t kLeadFrames = ResamplingFilter::kTapsBefore;
     static constexpr std::size_t kTailFrames = ResamplingFilter::kTapsAfter;
 
-    // Decodes any PCM or float WAV that libsndfile reads; mono is spread to both sides.
+    // Decodes any PCM or float WAV that libsndfile reads; mono is spread to both sides. Refuses
+    // damaged files (cut short, or a sample size that is not whole bytes) with the reason.
     static std::shared_ptr<const Recording> load(const std::string& path, SoundResult& result,
                                                  std::string& reason);
 

@@ -12,6 +12,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <vector>
 
@@ -188,6 +190,33 @@ TEST_F(MainWindowTest, MissingRecordingDisablesItsRowWithATooltipNamingIt) {
     click(ui->checkBoxes[0]);
     EXPECT_TRUE(channel(1).IsPlaying());
     EXPECT_TRUE(messages.shown.empty());
+}
+
+TEST_F(MainWindowTest, DamagedRecordingsDisableTheirRowsWithTheDamageNamed) {
+    auto bytesOf = [&](const char* name) {
+        std::ifstream in(folder.path() / name, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    };
+    auto rewrite = [&](const char* name, const std::string& bytes) {
+        std::ofstream(folder.path() / name, std::ios::binary | std::ios::trunc) << bytes;
+    };
+    // A copy cut short, and a header stating 7 bits per sample over 16-bit samples.
+    rewrite("violet.Wav", bytesOf("violet.Wav").substr(0, 1000));
+    std::string blue = bytesOf("Blue_Noise.wav");
+    blue[blue.find("fmt ") + 8 + 14] = 7;
+    rewrite("Blue_Noise.wav", blue);
+    open();
+    EXPECT_FALSE(ui->checkBoxes[2]->isEnabled());
+    EXPECT_TRUE(ui->checkBoxes[2]->toolTip().contains(
+        QStringLiteral("Blue_Noise.wav: 7 bits per sample is not a whole number of bytes")))
+        << ui->checkBoxes[2]->toolTip().toStdString();
+    EXPECT_FALSE(ui->checkBoxes[3]->isEnabled());
+    EXPECT_TRUE(
+        ui->checkBoxes[3]->toolTip().contains(QStringLiteral("violet.Wav: the file is cut short")))
+        << ui->checkBoxes[3]->toolTip().toStdString();
+    for (int i : {0, 1, 4}) {
+        EXPECT_TRUE(ui->checkBoxes[i]->isEnabled()) << i;
+    }
 }
 
 TEST_F(MainWindowTest, NoSoundDeviceGivesTheMessageAndHarmlessControls) {
