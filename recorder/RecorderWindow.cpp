@@ -101,7 +101,8 @@ void RecorderWindow::load() {
     high_->setChecked(true);
     // A device this program left open (a window that never unloaded) would hold the alias.
     send("close all");
-    send("open new type waveaudio alias capture");
+    // No scratch folder or no input: nothing could be recorded, and the window must not pretend.
+    cannotRecord_ = send("open new type waveaudio alias capture") != 0;
     modeTimer_.start();
     informationTimer_.start();
     loaded_ = true;
@@ -124,12 +125,19 @@ void RecorderWindow::closeEvent(QCloseEvent* event) {
 }
 
 void RecorderWindow::record() {
-    elapsedTimer_.start(1000);
-    startTime_ = now();
-    increment();
+    const QDateTime clicked = now();
     send("seek capture to start");
     send(kFormatCommand);
-    send("record capture");
+    // A recording that did not start shows no running time and offers no Stop; the mode display
+    // says why at once, and the recording made before is still there.
+    cannotRecord_ = send("record capture") != 0;
+    if (cannotRecord_) {
+        showMode();
+        return;
+    }
+    elapsedTimer_.start(1000);
+    startTime_ = clicked;
+    increment();
     layout_->stopButton->setEnabled(true);
     layout_->playButton->setEnabled(false);
 }
@@ -161,7 +169,11 @@ void RecorderWindow::reset() {
 }
 
 void RecorderWindow::showMode() {
-    const QString text = QLatin1Char(' ') + QString::fromStdString(query("status capture mode"));
+    std::string mode = query("status capture mode");
+    if (cannotRecord_ && (mode.empty() || mode == "stopped")) {
+        mode = "cannot record";
+    }
+    const QString text = QLatin1Char(' ') + QString::fromStdString(mode);
     if (layout_->modeLabel->text() != text) {
         layout_->modeLabel->setText(text);
     }
@@ -189,10 +201,10 @@ void RecorderWindow::increment() {
                                   .arg(seconds % 60, 2, 10, QLatin1Char('0')));
 }
 
-void RecorderWindow::send(const char* command) {
-    // The windows do not look at the outcome: the mode and size displays show what the device
-    // is really doing.
-    media_.send(command, nullptr, 0);
+unsigned RecorderWindow::send(const char* command) {
+    // Only opening and recording look at the outcome; otherwise the mode and size displays show
+    // what the device is really doing.
+    return media_.send(command, nullptr, 0);
 }
 
 std::string RecorderWindow::query(const char* command) {

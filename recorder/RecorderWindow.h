@@ -68,7 +68,8 @@ private:
     void buildMenu();
     void load();
     void unload();
-    void send(const char* command);
+    // The device's result: 0 when it did what was asked.
+    unsigned send(const char* command);
     // A status query's reply; empty when the device gave none or reported an error.
     std::string query(const char* command);
     QDateTime now() const;
@@ -86,6 +87,9 @@ private:
     QTimer elapsedTimer_;
     QDateTime startTime_;
     bool loaded_ = false;
+    // The device could not be opened, or the last Record did not start: the mode display says
+    // so instead of a mode that suggests all is well.
+    bool cannotRecord_ = false;
 };
 
 } // namespace qf

@@ -253,6 +253,18 @@ TEST_F(MediaControlTest, WithoutAnInputEveryCommandFailsQuietly) {
     EXPECT_TRUE(std::filesystem::is_empty(dir.path() / "cache"));
 }
 
+TEST(MediaControlScratchTest, AnUnusableScratchFolderRefusesToOpenAndSaysWhy) {
+    // The cache folder's place is taken by a plain file, as with a broken XDG_CACHE_HOME.
+    sound::testkit::TempDir dir;
+    std::ofstream(dir.path() / "cache") << "not a folder";
+    MediaControl media{std::make_unique<fake::FakeAudioPorts>(std::make_shared<fake::FakeSound>()),
+                       dir.path() / "cache"};
+    const unsigned code = media.send("open new type waveaudio alias capture", nullptr, 0);
+    EXPECT_EQ(code, static_cast<unsigned>(MediaError::DeviceUnavailable));
+    EXPECT_NE(media.errorText(code).find("cache"), std::string::npos) << media.errorText(code);
+    EXPECT_NE(media.send("record capture", nullptr, 0), 0u);
+}
+
 TEST_F(MediaControlTest, AnInputGoneBeforeRecordingKeepsTheOldRecording) {
     ASSERT_EQ(tell("open new type waveaudio alias capture"), 0u);
     recordAtLeast(10000);

@@ -192,6 +192,30 @@ TEST_F(RecorderWindowTest, ModeShowsTheDevicesReplyAfterABlankAndABlankAloneWith
     EXPECT_EQ(ui.modeLabel->text(), " ");
 }
 
+TEST_F(RecorderWindowTest, ADeviceThatCannotRecordSaysSoAndRecordPretendsNothing) {
+    // The input went away after the window opened: Record starts no clock and offers no Stop.
+    media.replies["status capture mode"] = "stopped";
+    media.errors["record capture"] = 263;
+    click(ui.recordButton);
+    EXPECT_EQ(state(), "100001 idle");
+    EXPECT_TRUE(ui.timeBox->text().isEmpty());
+    EXPECT_EQ(ui.modeLabel->text(), " cannot record");
+    // Once it can record again, everything is as usual.
+    media.errors.clear();
+    click(ui.recordButton);
+    EXPECT_EQ(state(), "110001 timing");
+    media.replies["status capture mode"] = "recording";
+    window->showMode();
+    EXPECT_EQ(ui.modeLabel->text(), " recording");
+
+    // No scratch folder: the device does not even open, which the window says from the start.
+    qf::test::FakeMedia broken;
+    broken.errors["open new type waveaudio alias capture"] = 263;
+    RecorderWindow unusable(folder.path().toStdString(), broken, [this] { return clock; });
+    unusable.showMode();
+    EXPECT_EQ(unusable.controls().modeLabel->text(), " cannot record");
+}
+
 TEST_F(RecorderWindowTest, TimersTickAndPollTheDevice) {
     media.replies["status capture mode"] = "stopped";
     media.replies["status capture length"] = "352800";
