@@ -10,6 +10,7 @@
 #include "SdlBackend.h"
 #include "ShutdownDeadline.h"
 #include "SleepTimer.h"
+#include "TakeRecovery.h"
 #include "TerminationSignals.h"
 
 #include <QApplication>
@@ -18,6 +19,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <thread>
 
 #ifdef __GLIBC__
 #include <malloc.h>
@@ -79,6 +81,12 @@ int main(int argc, char* argv[]) {
         }
         return 0;
     }
+    // Takes that a killed or crashed recorder left are given back once per start, here: past the
+    // hand-over, so only the program that stays does it. Off the window's thread, as a long take
+    // takes most of a second to write out; the recorder's own scratch files carry this
+    // process's id, so it may open meanwhile.
+    std::thread recovery([job = qf::mci::TakeRecovery::forThisUser()] { job.run(stderr); });
+
     // The layout was drawn for the desktop's 8-point dialog font.
     QFont font = QApplication::font();
     font.setPointSize(8);
@@ -113,5 +121,6 @@ int main(int argc, char* argv[]) {
     }
     const int status = app.exec();
     qf::mci::installMediaCommands(nullptr);
+    recovery.join();
     return status;
 }

@@ -1,15 +1,15 @@
 #include "ScratchFile.h"
 
 #include "MediaPath.h"
+#include "OwnerProcess.h"
 
 #include <fcntl.h>
-#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
-#include <charconv>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
@@ -22,23 +22,7 @@ namespace {
 constexpr std::string_view kPrefix = "recording-";
 constexpr std::string_view kSuffix = ".pcm";
 
-// The process a scratch file's name belongs to ("recording-<pid>-<n>.pcm"), or 0.
-pid_t ownerOf(std::string_view name) {
-    if (!name.starts_with(kPrefix) || !name.ends_with(kSuffix)) {
-        return 0;
-    }
-    name.remove_prefix(kPrefix.size());
-    pid_t pid = 0;
-    const auto [end, error] = std::from_chars(name.data(), name.data() + name.size(), pid);
-    if (error != std::errc() || end == name.data() || *end != '-') {
-        return 0;
-    }
-    return pid;
-}
-
-bool running(pid_t pid) {
-    return kill(pid, 0) == 0 || errno != ESRCH;
-}
+std::atomic<unsigned> serial{0};
 
 } // namespace
 
@@ -53,14 +37,29 @@ std::filesystem::path ScratchFile::defaultFolder() {
     return {};
 }
 
-void ScratchFile::removeLeftovers(const std::filesystem::path& folder) {
+std::vector<std::filesystem::path> ScratchFile::leftovers(const std::filesystem::path& folder) {
+    std::vector<std::filesystem::path> found;
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
-        const pid_t owner = ownerOf(entry.path().filename().native());
-        if (owner > 0 && owner != getpid() && !running(owner)) {
-            std::filesystem::remove(entry.path(), error);
+        const std::string name = entry.path().filename().native();
+        const pid_t owner = OwnerProcess::fromName(name, kPrefix);
+        if (owner > 0 && owner != getpid() && name.ends_with(kSuffix) &&
+            entry.is_regular_file(error) && !OwnerProcess::running(owner)) {
+            found.push_back(entry.path());
         }
     }
+    return found;
+}
+
+std::filesystem::path ScratchFile::claim(const std::filesystem::path& leftover) {
+    const std::filesystem::path claimed =
+        leftover.parent_path() / (std::string(kPrefix) + std::to_string(getpid()) + "-recovering-" +
+                                  std::to_string(serial.fetch_add(1)) + std::string(kSuffix));
+    // Only one of several starts can rename the same file; the others find it gone.
+    if (::rename(leftover.c_str(), claimed.c_str()) != 0) {
+        return {};
+    }
+    return claimed;
 }
 
 std::unique_ptr<ScratchFile> ScratchFile::create(const std::filesystem::path& folder,
@@ -75,8 +74,6 @@ std::unique_ptr<ScratchFile> ScratchFile::create(const std::filesystem::path& fo
         reason = "cannot make " + folder.string() + ": " + error.message();
         return nullptr;
     }
-    removeLeftovers(folder);
-    static std::atomic<unsigned> serial{0};
     const std::filesystem::path path =
         folder / (std::string(kPrefix) + std::to_string(getpid()) + "-" +
                   std::to_string(serial.fetch_add(1)) + std::string(kSuffix));

@@ -5,13 +5,15 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace qf::mci {
 
 // The file a recording is spooled to while it is made: in the user's cache folder, named after
-// the process, removed when this goes. Files that processes no longer running left behind are
-// removed when a new one is made. Reads and writes name their offset, so one thread may append
-// while another reads what is already there.
+// the process, removed when this goes. Files that processes no longer running left behind hold
+// takes that were never saved; they are left for the start-up's recovery, never removed here.
+// Reads and writes name their offset, so one thread may append while another reads what is
+// already there.
 class ScratchFile {
 public:
     // $XDG_CACHE_HOME/quietfield, else ~/.cache/quietfield; empty when neither can be told.
@@ -19,8 +21,12 @@ public:
     // Makes the folder if needed and a new empty file in it. Null, with a reason, on failure.
     static std::unique_ptr<ScratchFile> create(const std::filesystem::path& folder,
                                                std::string& reason);
-    // Removes the files in `folder` left by processes that no longer run.
-    static void removeLeftovers(const std::filesystem::path& folder);
+    // The scratch files in `folder` left by processes that no longer run.
+    static std::vector<std::filesystem::path> leftovers(const std::filesystem::path& folder);
+    // Renames a leftover to a name of this process, so that no other start takes it as well and
+    // it is a leftover again should this process end before it is done with it. The new path;
+    // empty when another took it first or it cannot be renamed.
+    static std::filesystem::path claim(const std::filesystem::path& leftover);
 
     ~ScratchFile();
     ScratchFile(const ScratchFile&) = delete;

@@ -1,12 +1,15 @@
 #include "WaveSaver.h"
 
 #include "AudioPorts.h"
+#include "OwnerProcess.h"
 
 #include <fcntl.h>
 #include <sndfile.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -36,11 +39,18 @@ std::string systemReason(int error) {
     return std::strerror(error != 0 ? error : EIO);
 }
 
+std::string cannotWriteIn(const std::filesystem::path& folder, int error) {
+    return error == ENOENT ? "the folder " + folder.string() + " does not exist"
+                           : "cannot write in " + folder.string() + ": " + systemReason(error);
+}
+
 // A file being written beside the target; removed unless renamed into place.
 class PendingFile {
 public:
     explicit PendingFile(const std::filesystem::path& folder)
-        : path_((folder / ".quietfield-save-XXXXXX").string()) {
+        : path_((folder / (std::string(WaveSaver::kTemporaryPrefix) + std::to_string(::getpid()) +
+                           "-XXXXXX"))
+                    .string()) {
         fd_ = ::mkstemp(path_.data());
     }
     ~PendingFile() {
@@ -71,6 +81,23 @@ public:
         placed_ = true;
         return 0;
     }
+    // Like placeAt, but fails with EEXIST rather than replace a file.
+    int placeNewAt(const std::filesystem::path& target) {
+        if (::renameat2(AT_FDCWD, path_.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) {
+            placed_ = true;
+            return 0;
+        }
+        if (errno != EINVAL && errno != ENOSYS) {
+            return errno;
+        }
+        // A file system that cannot rename that way: a link cannot replace a file either.
+        if (::link(path_.c_str(), target.c_str()) != 0) {
+            return errno;
+        }
+        ::unlink(path_.c_str());
+        placed_ = true;
+        return 0;
+    }
 
 private:
     std::string path_;
@@ -91,22 +118,104 @@ bool WaveSaver::save(const ScratchFile& source, std::uint64_t bytes,
     }
     PendingFile file(folder);
     if (file.fd() < 0) {
-        const int error = errno;
-        reason = error == ENOENT
-                     ? "the folder " + folder.string() + " does not exist"
-                     : "cannot write in " + folder.string() + ": " + systemReason(error);
+        reason = cannotWriteIn(folder, errno);
         return false;
     }
     struct stat existing {};
     const mode_t mode =
         ::stat(target.c_str(), &existing) == 0 ? existing.st_mode & 07777 : newFileMode();
     ::fchmod(file.fd(), mode);
+    const Reader read = [&source](std::uint64_t at, std::uint8_t* data, std::size_t want) {
+        return source.readAt(at, data, want);
+    };
+    if (!write(file.fd(), read, bytes, name, reason, waveLimit)) {
+        return false;
+    }
+    int error = file.finish();
+    if (error == 0) {
+        error = file.placeAt(target);
+    }
+    if (error != 0) {
+        reason = "cannot write " + name + ": " + systemReason(error);
+        return false;
+    }
+    return true;
+}
 
+std::filesystem::path WaveSaver::saveNew(int fd, std::uint64_t bytes,
+                                         const std::filesystem::path& folder,
+                                         const std::string& stem, std::string& reason) {
+    PendingFile file(folder);
+    if (file.fd() < 0) {
+        reason = cannotWriteIn(folder, errno);
+        return {};
+    }
+    ::fchmod(file.fd(), newFileMode());
+    const Reader read = [fd](std::uint64_t at, std::uint8_t* data, std::size_t want) {
+        std::size_t done = 0;
+        while (done < want) {
+            const ssize_t n = ::pread(fd, data + done, want - done, static_cast<off_t>(at + done));
+            if (n < 0 && errno == EINTR) {
+                continue;
+            }
+            if (n <= 0) {
+                break;
+            }
+            done += static_cast<std::size_t>(n);
+        }
+        return done;
+    };
+    const std::filesystem::path first = folder / (stem + ".wav");
+    if (!write(file.fd(), read, bytes, first.string(), reason, kWaveLimit)) {
+        return {};
+    }
+    int error = file.finish();
+    for (int n = 1; error == 0; ++n) {
+        const std::filesystem::path target =
+            n == 1 ? first : folder / (stem + "-" + std::to_string(n) + ".wav");
+        error = file.placeNewAt(target);
+        if (error == 0) {
+            return target;
+        }
+        if (error == EEXIST) {
+            error = 0;
+        }
+    }
+    reason = "cannot write " + first.string() + ": " + systemReason(error);
+    return {};
+}
+
+int WaveSaver::removeLeftovers(const std::filesystem::path& folder) {
+    int removed = 0;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        const std::string name = entry.path().filename().native();
+        const pid_t owner = OwnerProcess::fromName(name, kTemporaryPrefix);
+        if (owner <= 0 || owner == ::getpid()) {
+            continue;
+        }
+        // What mkstemp put after "<pid>-": six letters or digits.
+        const std::string_view tail =
+            std::string_view(name).substr(name.find('-', kTemporaryPrefix.size()) + 1);
+        const bool temporaryName =
+            tail.size() == 6 && std::all_of(tail.begin(), tail.end(), [](char c) {
+                return std::isalnum(static_cast<unsigned char>(c)) != 0;
+            });
+        if (temporaryName && entry.is_regular_file(error) && !entry.is_symlink(error) &&
+            !OwnerProcess::running(owner) && std::filesystem::remove(entry.path(), error)) {
+            ++removed;
+        }
+    }
+    return removed;
+}
+
+bool WaveSaver::write(int fd, const Reader& read, std::uint64_t bytes, const std::string& name,
+                      std::string& reason, std::uint64_t waveLimit) {
     SF_INFO info{};
     info.samplerate = AudioPorts::kRate;
     info.channels = AudioPorts::kChannels;
     info.format = (bytes > waveLimit ? SF_FORMAT_RF64 : SF_FORMAT_WAV) | SF_FORMAT_PCM_16;
-    SNDFILE* sound = sf_open_fd(file.fd(), SFM_WRITE, &info, SF_FALSE);
+    SNDFILE* sound = sf_open_fd(fd, SFM_WRITE, &info, SF_FALSE);
     if (sound == nullptr) {
         reason = "cannot write " + name + ": " + sf_strerror(nullptr);
         return false;
@@ -118,8 +227,7 @@ bool WaveSaver::save(const ScratchFile& source, std::uint64_t bytes,
     for (std::uint64_t at = 0; at < bytes && error == 0 && libraryWhy.empty();) {
         const std::size_t want =
             static_cast<std::size_t>(std::min<std::uint64_t>(bytes - at, kChunkSamples * 2));
-        const std::size_t got =
-            source.readAt(at, reinterpret_cast<std::uint8_t*>(chunk.data()), want);
+        const std::size_t got = read(at, reinterpret_cast<std::uint8_t*>(chunk.data()), want);
         if (got != want) {
             reason = "the recording could not be read back";
             sf_close(sound);
@@ -140,12 +248,6 @@ bool WaveSaver::save(const ScratchFile& source, std::uint64_t bytes,
     if (error == 0 && !libraryWhy.empty()) {
         reason = "cannot write " + name + ": " + libraryWhy;
         return false;
-    }
-    if (error == 0) {
-        error = file.finish();
-    }
-    if (error == 0) {
-        error = file.placeAt(target);
     }
     if (error != 0) {
         reason = "cannot write " + name + ": " + systemReason(error);

@@ -1,6 +1,6 @@
 // What a recording holds: every frame the input delivered, in order, in the scratch file, in
-// playback and in the saved WAV file; a new recording in place of the old; scratch files
-// cleaned up; a device lost and reopened while recording.
+// playback and in the saved WAV file; a new recording in place of the old; our scratch files
+// cleaned up and other processes' left alone; a device lost and reopened while recording.
 
 #include "AudioSystem.h"
 #include "FakeAudioPorts.h"
@@ -157,7 +157,7 @@ TEST_F(RecordingTest, PastTheWaveLimitTheFileIsRf64) {
     EXPECT_EQ(readWave(dir.path() / "small.wav").format, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
 }
 
-TEST_F(RecordingTest, ScratchFilesOfEndedProcessesAreRemovedAndOursAtClose) {
+TEST_F(RecordingTest, ScratchFilesOfOtherProcessesAreLeftForRecoveryAndOursRemovedAtClose) {
     const auto cache = dir.path() / "cache";
     // A process that has ended, and one that runs (the test's parent).
     const pid_t child = fork();
@@ -174,7 +174,9 @@ TEST_F(RecordingTest, ScratchFilesOfEndedProcessesAreRemovedAndOursAtClose) {
     }
     ASSERT_EQ(tell("close all"), 0u);
     ASSERT_EQ(tell("open new type waveaudio alias capture"), 0u);
-    EXPECT_FALSE(std::filesystem::exists(ended));
+    // An ended process's take is given back at the next start, not thrown away here.
+    EXPECT_TRUE(std::filesystem::exists(ended));
+    EXPECT_EQ(ScratchFile::leftovers(cache), std::vector<std::filesystem::path>{ended});
     EXPECT_TRUE(std::filesystem::exists(running));
     EXPECT_TRUE(std::filesystem::exists(other));
 
