@@ -71,6 +71,20 @@ public:
         placed_ = true;
         return 0;
     }
+    // Like placeAt, but EEXIST instead of replacing whatever has the target's name. Checked and
+    // placed in one step, so a file that appears meanwhile is not replaced either.
+    int placeNewAt(const std::filesystem::path& target) {
+        if (::renameat2(AT_FDCWD, path_.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) {
+            placed_ = true;
+            return 0;
+        }
+        if (errno != EINVAL && errno != ENOSYS) {
+            return errno;
+        }
+        // A file system that cannot rename without replacing: a hard link fails the same way
+        // on an existing name, and the temporary name goes when this file does.
+        return ::link(path_.c_str(), target.c_str()) == 0 ? 0 : errno;
+    }
 
 private:
     std::string path_;
@@ -145,7 +159,13 @@ bool WaveSaver::save(const ScratchFile& source, std::uint64_t bytes,
         error = file.finish();
     }
     if (error == 0) {
-        error = file.placeAt(target);
+        // An empty recording holds nothing worth keeping, so it never takes the place of a file
+        // that is there already (after Reset, say, with the save window still open).
+        error = bytes == 0 ? file.placeNewAt(target) : file.placeAt(target);
+        if (error == EEXIST && bytes == 0) {
+            reason = "nothing was recorded, so the file already there was left as it was";
+            return false;
+        }
     }
     if (error != 0) {
         reason = "cannot write " + name + ": " + systemReason(error);

@@ -10,7 +10,8 @@ namespace qf::mci {
 
 // Writes a spooled recording (44100 Hz, 2 channels, 16 bits) as a PCM WAV file. The file is
 // written next to the target under another name and renamed over it only when complete, so a
-// failed save leaves any existing file of that name as it was.
+// failed save leaves any existing file of that name as it was. An empty recording is written
+// only where no file of that name exists.
 class WaveSaver {
 public:
     // The most audio a plain WAV file can hold: its sizes are 32-bit. Past it, RF64.
