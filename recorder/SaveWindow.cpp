@@ -51,6 +51,13 @@ SaveWindow::SaveWindow(std::string appFolder, mci::MediaCommandSender& media, Me
 }
 
 void SaveWindow::save() {
+    // Nothing typed would make a hidden ".wav" nobody finds again; it is refused like any name
+    // the device cannot use, and the window stays for a real one.
+    if (name_->text().trimmed().isEmpty()) {
+        messages_.show("File Not Saved: no name was given.\nType a name for your sound.");
+        name_->setFocus();
+        return;
+    }
     // The name goes in exactly as typed: blanks, dots and separators are the user's business.
     const std::string name = name_->text().toStdString();
     const std::string mediaPath = "c:\\" + name + ".wav";

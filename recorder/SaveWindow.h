@@ -12,7 +12,8 @@ namespace qf {
 
 // Asks for a name and has the media device write the recording as a WAV file of that name in
 // the user's home folder (the "C:\" of the recorder's paths). After a save it closes itself;
-// a save that failed says why and leaves the window open with the name as typed.
+// a save that failed, or a name left empty, says why and leaves the window open with the name
+// as typed.
 class SaveWindow final : public ToolWindow {
     Q_OBJECT
 public:

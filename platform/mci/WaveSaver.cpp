@@ -133,7 +133,14 @@ bool WaveSaver::save(const ScratchFile& source, std::uint64_t bytes,
     }
     int error = file.finish();
     if (error == 0) {
-        error = file.placeAt(target);
+        // An empty recording holds nothing worth keeping, so it never takes the place of a file
+        // that is there already (after Reset, say, with the save window still open). Checked and
+        // placed in one step, so a file that appears meanwhile is not replaced either.
+        error = bytes == 0 ? file.placeNewAt(target) : file.placeAt(target);
+        if (error == EEXIST && bytes == 0) {
+            reason = "nothing was recorded, so the file already there was left as it was";
+            return false;
+        }
     }
     if (error != 0) {
         reason = "cannot write " + name + ": " + systemReason(error);

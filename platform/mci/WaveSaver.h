@@ -12,8 +12,9 @@ namespace qf::mci {
 
 // Writes a spooled recording (44100 Hz, 2 channels, 16 bits) as a PCM WAV file. The file is
 // written next to the target under another name and renamed over it only when complete, so a
-// failed save leaves any existing file of that name as it was. That temporary name carries the
-// process's id, so a later start can tell one that a killed save left from one being written.
+// failed save leaves any existing file of that name as it was, and an empty recording is written
+// only where no file of that name exists. That temporary name carries the process's id, so a
+// later start can tell one that a killed save left from one being written.
 class WaveSaver {
 public:
     // The most audio a plain WAV file can hold: its sizes are 32-bit. Past it, RF64.

@@ -97,4 +97,20 @@ TEST_F(SaveWindowTest, FailedSaveSaysWhyAndKeepsTheWindowWithTheName) {
     EXPECT_EQ(messages.shown.back(), "File Saved: C:\\folder.wav\n" + home() + "/folder.wav");
 }
 
+TEST_F(SaveWindowTest, AnEmptyOrBlankNameIsRefusedAndTheWindowKeepsIt) {
+    std::size_t refusals = 0;
+    for (const QString& name : {QString(), QStringLiteral("   ")}) {
+        window->nameBox()->setText(name);
+        QTest::mouseClick(window->saveButton(), Qt::LeftButton);
+        ASSERT_EQ(messages.shown.size(), ++refusals);
+        EXPECT_EQ(messages.shown.back().rfind("File Not Saved", 0), 0u) << messages.shown.back();
+        EXPECT_NE(messages.shown.back().find("no name"), std::string::npos);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        ASSERT_TRUE(window);
+        EXPECT_TRUE(window->isVisible());
+        EXPECT_EQ(window->nameBox()->text(), name);
+    }
+    EXPECT_TRUE(media.sent.empty()) << "nothing may be written for an empty name";
+}
+
 } // namespace

@@ -1,0 +1,111 @@
+// The recorder and its save window over the real media device (with a fake sound card): a save
+// window left open across Reset must not put the empty recording in place of a good file.
+
+#include "FakeAudioPorts.h"
+#include "MediaControl.h"
+#include "RecorderWindow.h"
+#include "SaveWindow.h"
+#include "TestDoubles.h"
+
+#include <QLineEdit>
+#include <QPointer>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<char> fileBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class SaveAfterResetTest : public ::testing::Test {
+protected:
+    SaveAfterResetTest() {
+        const char* home = std::getenv("HOME");
+        oldHome = home != nullptr ? home : "";
+        setenv("HOME", homeDir.path().toLocal8Bit().constData(), 1);
+        recorder = new qf::RecorderWindow(appFolder(), media);
+        recorder->show();
+    }
+    ~SaveAfterResetTest() override {
+        delete saveWindow;
+        delete recorder;
+        setenv("HOME", oldHome.c_str(), 1);
+    }
+
+    std::string appFolder() const { return homeDir.path().toStdString(); }
+    fs::path home() const { return fs::path(homeDir.path().toStdString()); }
+    void click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+
+    // Record about a second of sound (the fake card runs faster than real time), then Stop.
+    void recordASecond() {
+        click(recorder->controls().recordButton);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return media.device()->length() >= 176400; }, 5000));
+        click(recorder->controls().stopButton);
+    }
+    void openSaveWindowAndType(const QString& name) {
+        // What the recorder's Save button opens in the program.
+        ASSERT_TRUE(recorder->controls().saveButton->isEnabled());
+        saveWindow = new qf::SaveWindow(appFolder(), media, &messages);
+        saveWindow->show();
+        QTest::keyClicks(saveWindow->nameBox(), name);
+    }
+
+    std::string oldHome;
+    QTemporaryDir homeDir;
+    std::shared_ptr<qf::mci::fake::FakeSound> sound = std::make_shared<qf::mci::fake::FakeSound>();
+    qf::mci::MediaControl media{std::make_unique<qf::mci::fake::FakeAudioPorts>(sound),
+                                fs::path(homeDir.path().toStdString()) / "cache"};
+    qf::test::RecordingMessages messages;
+    QPointer<qf::RecorderWindow> recorder;
+    QPointer<qf::SaveWindow> saveWindow;
+};
+
+TEST_F(SaveAfterResetTest, ResetWithTheSaveWindowOpenLeavesTheGoodFileAndSaysNothingWasSaved) {
+    recordASecond();
+    openSaveWindowAndType("good");
+    click(saveWindow->saveButton());
+    ASSERT_EQ(messages.shown.size(), 1u);
+    ASSERT_EQ(messages.shown[0].rfind("File Saved: C:\\good.wav", 0), 0u) << messages.shown[0];
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    const fs::path good = home() / "good.wav";
+    const std::vector<char> goodBytes = fileBytes(good);
+    ASSERT_GT(goodBytes.size(), 176400u);
+
+    recordASecond();
+    openSaveWindowAndType("good");
+    click(recorder->controls().resetButton);
+    click(saveWindow->saveButton());
+
+    EXPECT_EQ(fileBytes(good), goodBytes) << "the good file was touched";
+    ASSERT_EQ(messages.shown.size(), 2u);
+    const std::string& said = messages.shown[1];
+    EXPECT_EQ(said.rfind("File Not Saved: C:\\good.wav", 0), 0u) << said;
+    EXPECT_NE(said.find("nothing was recorded"), std::string::npos) << said;
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_TRUE(saveWindow) << "the window stays for another name";
+    EXPECT_TRUE(saveWindow->isVisible());
+    EXPECT_EQ(saveWindow->nameBox()->text(), "good");
+
+    // Where no file stands in the way, the empty recording is written as asked.
+    saveWindow->nameBox()->setText("fresh");
+    click(saveWindow->saveButton());
+    EXPECT_EQ(messages.shown.back().rfind("File Saved: C:\\fresh.wav", 0), 0u)
+        << messages.shown.back();
+    EXPECT_EQ(fs::file_size(home() / "fresh.wav"), 44u);
+    EXPECT_EQ(fileBytes(good), goodBytes);
+}
+
+} // namespace
