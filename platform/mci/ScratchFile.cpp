@@ -109,11 +109,11 @@ std::size_t ScratchFile::writeAt(std::uint64_t offset, const std::uint8_t* data,
     return done;
 }
 
-std::size_t ScratchFile::readAt(std::uint64_t offset, std::uint8_t* data, std::size_t bytes) const {
+std::size_t ScratchFile::readAt(int fd, std::uint64_t offset, std::uint8_t* data,
+                                std::size_t bytes) {
     std::size_t done = 0;
     while (done < bytes) {
-        const ssize_t n =
-            ::pread(fd_, data + done, bytes - done, static_cast<off_t>(offset + done));
+        const ssize_t n = ::pread(fd, data + done, bytes - done, static_cast<off_t>(offset + done));
         if (n < 0 && errno == EINTR) {
             continue;
         }

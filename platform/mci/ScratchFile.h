@@ -37,7 +37,11 @@ public:
     std::size_t writeAt(std::uint64_t offset, const std::uint8_t* data, std::size_t bytes,
                         int& error);
     // Reads up to `bytes` from `offset`; fewer at the end of the file, and 0 on failure.
-    std::size_t readAt(std::uint64_t offset, std::uint8_t* data, std::size_t bytes) const;
+    std::size_t readAt(std::uint64_t offset, std::uint8_t* data, std::size_t bytes) const {
+        return readAt(fd_, offset, data, bytes);
+    }
+    // The same from any open file: as much as there is, past interruptions.
+    static std::size_t readAt(int fd, std::uint64_t offset, std::uint8_t* data, std::size_t bytes);
     bool truncate(std::uint64_t size);
 
     const std::filesystem::path& path() const { return path_; }

@@ -159,18 +159,7 @@ std::filesystem::path WaveSaver::saveNew(int fd, std::uint64_t bytes,
     }
     ::fchmod(file.fd(), newFileMode());
     const Reader read = [fd](std::uint64_t at, std::uint8_t* data, std::size_t want) {
-        std::size_t done = 0;
-        while (done < want) {
-            const ssize_t n = ::pread(fd, data + done, want - done, static_cast<off_t>(at + done));
-            if (n < 0 && errno == EINTR) {
-                continue;
-            }
-            if (n <= 0) {
-                break;
-            }
-            done += static_cast<std::size_t>(n);
-        }
-        return done;
+        return ScratchFile::readAt(fd, at, data, want);
     };
     const std::filesystem::path first = folder / (stem + ".wav");
     if (!write(file.fd(), read, bytes, first.string(), reason, kWaveLimit)) {
