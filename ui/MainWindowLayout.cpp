@@ -9,6 +9,9 @@ namespace qf {
 namespace {
 
 constexpr int kRowPitch = 360;
+// What Ctrl with an arrow moves a slider by: 1 dB on the volume and pan sliders (their units are
+// hundredths of a decibel), 100 Hz on the frequency sliders.
+constexpr int kCoarseStep = 100;
 constexpr const char* kReadoutStyle =
     "QLabel { background-color: black; color: rgb(255, 192, 128); border: 1px solid gray; }";
 
@@ -32,14 +35,15 @@ constexpr std::array<RowNames, ChannelTable::kChannels> kRowNames{{
 
 } // namespace
 
-QScrollBar* MainWindowLayout::slider(QWidget* parent, const char* name, QRect where, int min,
-                                     int max, int small, int large, int value) {
-    auto* bar = new QScrollBar(Qt::Horizontal, parent);
+MixerSlider* MainWindowLayout::slider(QWidget* parent, const char* name, QRect where, int min,
+                                      int max, int small, int large, int value) {
+    auto* bar = new MixerSlider(Qt::Horizontal, parent);
     bar->setObjectName(QString::fromLatin1(name));
     bar->setGeometry(where);
     bar->setRange(min, max);
     bar->setSingleStep(small);
     bar->setPageStep(large);
+    bar->setCoarseStep(kCoarseStep);
     bar->setValue(value);
     // Tracking makes every step of a drag a value change, so the channel follows the thumb.
     bar->setTracking(true);

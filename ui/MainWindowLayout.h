@@ -4,12 +4,12 @@
 
 #include "ChannelCheckBox.h"
 #include "ChannelTable.h"
+#include "MixerSlider.h"
 #include "PictureButton.h"
 
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
-#include <QScrollBar>
 
 #include <array>
 #include <string>
@@ -37,13 +37,13 @@ public:
     // Check1 to Check5, HScroll3 to HScroll7, HScroll8 to HScroll12, and the readouts Label1,
     // Label2, Label3, Label6, Label7, indexed by row - 1.
     std::array<ChannelCheckBox*, ChannelTable::kChannels> checkBoxes;
-    std::array<QScrollBar*, ChannelTable::kChannels> volumeSliders;
-    std::array<QScrollBar*, ChannelTable::kChannels> frequencySliders;
+    std::array<MixerSlider*, ChannelTable::kChannels> volumeSliders;
+    std::array<MixerSlider*, ChannelTable::kChannels> frequencySliders;
     std::array<QLabel*, ChannelTable::kChannels> readouts;
     // The unit labels, Label8(0) to Label8(4), by index (not by row).
     std::array<QLabel*, ChannelTable::kChannels> unitLabels;
     QLabel* panningLabel;          // Label4
-    QScrollBar* panSlider;         // HScroll1
+    MixerSlider* panSlider;        // HScroll1
     QLabel* pictureBox;            // Picture1
     PictureButton* closeButton;    // Command1
     PictureButton* trayButton;     // Command2
@@ -52,8 +52,8 @@ public:
     PictureButton* resetAllButton; // Command6
 
 private:
-    QScrollBar* slider(QWidget* parent, const char* name, QRect where, int min, int max, int small,
-                       int large, int value);
+    MixerSlider* slider(QWidget* parent, const char* name, QRect where, int min, int max, int small,
+                        int large, int value);
     void buildRows(QWidget* client);
     void buildButtons(QWidget* client, const std::string& appFolder);
     void setFocusOrder();
