@@ -7,7 +7,7 @@
 namespace qf {
 
 // The main window's menu bar: "Menu" with the configuration commands and Exit, "Help" with the
-// help document, Contact Us and About.
+// help document, Contact Us and About. F10 opens the first menu.
 class MainWindowMenu {
 public:
     explicit MainWindowMenu(QMenuBar* bar);

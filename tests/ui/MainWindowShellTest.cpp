@@ -3,6 +3,7 @@
 #include "OfflineOutput.h"
 
 #include <QMenuBar>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -47,29 +48,60 @@ protected:
     bool stoppedBeforeUnload = false;
 };
 
+// The caption as the menu shows it: the mnemonic's ampersand is not drawn.
+QString shown(const QAction* action) {
+    return QString(action->text()).remove(QLatin1Char('&'));
+}
+
 TEST_F(MainWindowShellTest, MenusReadAsTheyAlwaysHave) {
     auto& menu = window.menu();
     const QList<QAction*> bar = window.menuBar()->actions();
     ASSERT_EQ(bar.size(), 2);
-    EXPECT_EQ(bar[0]->text(), QStringLiteral("Menu"));
-    EXPECT_EQ(bar[1]->text(), QStringLiteral("Help"));
+    EXPECT_EQ(shown(bar[0]), QStringLiteral("Menu"));
+    EXPECT_EQ(shown(bar[1]), QStringLiteral("Help"));
     const QList<QAction*> first = menu.mainMenu->actions();
     ASSERT_EQ(first.size(), 4);
-    EXPECT_EQ(first[0]->text(), QStringLiteral("Load  Config"));
-    EXPECT_EQ(first[1]->text(), QStringLiteral("Save Config"));
+    EXPECT_EQ(shown(first[0]), QStringLiteral("Load  Config"));
+    EXPECT_EQ(shown(first[1]), QStringLiteral("Save Config"));
     EXPECT_TRUE(first[2]->isSeparator());
-    EXPECT_EQ(first[3]->text(), QStringLiteral("Exit"));
+    EXPECT_EQ(shown(first[3]), QStringLiteral("Exit"));
     const QList<QAction*> second = menu.helpMenu->actions();
     ASSERT_EQ(second.size(), 4);
-    EXPECT_EQ(second[0]->text(), QStringLiteral("Help"));
-    EXPECT_EQ(second[1]->text(), QStringLiteral("Contact Us"));
+    EXPECT_EQ(shown(second[0]), QStringLiteral("Help"));
+    EXPECT_EQ(shown(second[1]), QStringLiteral("Contact Us"));
     EXPECT_TRUE(second[2]->isSeparator());
-    EXPECT_EQ(second[3]->text(), QStringLiteral("About"));
+    EXPECT_EQ(shown(second[3]), QStringLiteral("About"));
     for (QAction* action : first + second) {
         EXPECT_TRUE(action->isEnabled());
         EXPECT_FALSE(action->isCheckable());
         EXPECT_TRUE(action->shortcut().isEmpty());
     }
+}
+
+TEST_F(MainWindowShellTest, EveryMenuEntryHasAnAltLetterOfItsOwn) {
+    auto& menu = window.menu();
+    for (const QList<QAction*>& entries :
+         {window.menuBar()->actions(), menu.mainMenu->actions(), menu.helpMenu->actions()}) {
+        QSet<QKeySequence> letters;
+        for (const QAction* action : entries) {
+            if (action->isSeparator()) {
+                continue;
+            }
+            const QKeySequence letter = QKeySequence::mnemonic(action->text());
+            EXPECT_FALSE(letter.isEmpty()) << shown(action).toStdString();
+            EXPECT_FALSE(letters.contains(letter)) << shown(action).toStdString();
+            letters.insert(letter);
+        }
+    }
+}
+
+TEST_F(MainWindowShellTest, F10OpensTheFirstMenu) {
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QTest::keyClick(&window, Qt::Key_F10);
+    EXPECT_EQ(window.menuBar()->activeAction(), window.menu().mainMenu->menuAction());
+    EXPECT_TRUE(QTest::qWaitFor([this] { return window.menu().mainMenu->isVisible(); }, 1000));
+    window.menu().mainMenu->close();
 }
 
 TEST_F(MainWindowShellTest, FixedWindowWithCloseBoxOnly) {
