@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QShortcut>
 
 #include <algorithm>
 #include <array>
@@ -62,6 +63,8 @@ RecorderWindow::RecorderWindow(std::string appFolder, mci::MediaCommandSender& m
     connect(layout_->resetButton, &QPushButton::clicked, this, &RecorderWindow::reset);
     connect(layout_->saveButton, &QPushButton::clicked, this, &RecorderWindow::saveRequested);
     connect(layout_->helpButton, &QPushButton::clicked, this, &RecorderWindow::helpRequested);
+    // Escape is the close box's key: the same close, so the device is let go of as always.
+    new QShortcut(QKeySequence::Cancel, this, this, &QWidget::close);
 
     layout_->restoreInitialState();
     load();

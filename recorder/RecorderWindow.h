@@ -22,7 +22,8 @@ namespace qf {
 // with text commands and learns what the device is doing only by asking it.
 //
 // The window's state is carried by which buttons are enabled: fresh (only Record and Help),
-// recording (Stop too), stopped (everything). Closing it discards the recording.
+// recording (Stop too), stopped (everything). Closing it (the close box or Escape) discards the
+// recording.
 class RecorderWindow final : public ToolWindow {
     Q_OBJECT
 public:

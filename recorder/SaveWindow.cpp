@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 
 #include <utility>
 
@@ -48,6 +49,8 @@ SaveWindow::SaveWindow(std::string appFolder, mci::MediaCommandSender& media, Me
     setTabOrder(name_, save_);
     name_->setFocus();
     connect(save_, &QPushButton::clicked, this, &SaveWindow::save);
+    // Escape leaves without saving, as the close box does.
+    new QShortcut(QKeySequence::Cancel, this, this, &QWidget::close);
 }
 
 void SaveWindow::save() {

@@ -13,7 +13,7 @@ namespace qf {
 // Asks for a name and has the media device write the recording as a WAV file of that name in
 // the user's home folder (the "C:\" of the recorder's paths). After a save it closes itself;
 // a save that failed, or a name left empty, says why and leaves the window open with the name
-// as typed.
+// as typed. Escape closes it without saving.
 class SaveWindow final : public ToolWindow {
     Q_OBJECT
 public:

@@ -108,6 +108,15 @@ void AppWindows::showSave() {
     // Only the recorder asks for it, and it exists only with a media device.
     if (!save_) {
         save_ = new SaveWindow(appFolder_, *media_);
+        // However it closes (saved, Escape, close box), the keys go back to the recorder it was
+        // opened from, not to whichever window the desktop picks. A recorder closed meanwhile
+        // (the program ending) is not brought back.
+        connect(save_, &QObject::destroyed, this, [this] {
+            if (recorder_ && recorder_->isVisible()) {
+                recorder_->raise();
+                recorder_->activateWindow();
+            }
+        });
     }
     bringForward(save_);
 }

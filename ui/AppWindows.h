@@ -39,7 +39,8 @@ public:
     void showAbout();
     void showContact();
     void openHelp();
-    // The sound recorder and the window that saves its recording, each modeless.
+    // The sound recorder and the window that saves its recording, each modeless. When the save
+    // window closes, the recorder has the keyboard again.
     void showRecorder();
     void showSave();
     // The help document at its section about the recorder.

@@ -4,13 +4,16 @@
 #include "OfflineOutput.h"
 #include "Shell.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QLineEdit>
+#include <QPointer>
 #include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 
@@ -89,6 +92,34 @@ TEST_F(RecorderInProgramTest, SaveWindowExistsOnceAndKeepsTheTypedName) {
     EXPECT_EQ(windows.saveWindow(), save);
     EXPECT_EQ(save->nameBox()->text(), "birds");
     EXPECT_TRUE(windows.recorder()->isEnabled()) << "the recorder stays usable behind it";
+}
+
+TEST_F(RecorderInProgramTest, EscapeClosesSaveWindowThenRecorderAndTheKeysComeBack) {
+    clickRecord();
+    QPointer<qf::RecorderWindow> recorder = windows.recorder();
+    auto& controls = recorder->controls();
+    QTest::mouseClick(controls.recordButton, Qt::LeftButton);
+    QTest::mouseClick(controls.stopButton, Qt::LeftButton);
+    QTest::mouseClick(controls.saveButton, Qt::LeftButton);
+    qf::SaveWindow* const save = windows.saveWindow();
+    ASSERT_TRUE(save);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(save));
+
+    QTest::keyClick(save->nameBox(), Qt::Key_Escape);
+    EXPECT_FALSE(save->isVisible());
+    flushDeletions();
+    EXPECT_FALSE(windows.saveWindow());
+    EXPECT_TRUE(QTest::qWaitForWindowActive(recorder)) << "the keys go back to the recorder";
+    EXPECT_EQ(QApplication::activeWindow(), recorder.data());
+
+    media.takeSent();
+    QTest::keyClick(recorder.data(), Qt::Key_Escape);
+    flushDeletions();
+    EXPECT_FALSE(recorder) << "closed, and so unloaded";
+    const std::vector<std::string> sent = media.takeSent();
+    EXPECT_NE(std::find(sent.begin(), sent.end(), "close capture"), sent.end())
+        << "the device is let go of";
+    EXPECT_TRUE(windows.main()) << "the program goes on";
 }
 
 TEST_F(RecorderInProgramTest, HelpOpensTheDocumentAtTheRecordersSection) {
