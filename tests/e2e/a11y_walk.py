@@ -64,27 +64,14 @@ def describe(node):
     if value is not None:
         parts.append("value=%g [%g..%g step %g]" % value)
     states = node.getState()
-    for state, word in ((pyatspi.STATE_CHECKABLE, "checkable"), (pyatspi.STATE_CHECKED, "checked"),
-                        (pyatspi.STATE_FOCUSED, "focused"), (pyatspi.STATE_SENSITIVE, None)):
-        if word and states.contains(state):
-            parts.append(word)
+    parts += [word for state, word in ((pyatspi.STATE_CHECKED, "checked"),
+                                       (pyatspi.STATE_FOCUSED, "focused")) if states.contains(state)]
     if not states.contains(pyatspi.STATE_SENSITIVE):
         parts.append("disabled")
     for relation in node.getRelationSet():
         targets = [relation.getTarget(i).name for i in range(relation.getNTargets())]
         parts.append(f"{pyatspi.relationToString(relation.getRelationType())}={targets!r}")
     return " | ".join(parts)
-
-
-def shown(root):
-    found = []
-    for child in root:
-        if child is None:
-            continue
-        if child.getRole() in (pyatspi.ROLE_LABEL, pyatspi.ROLE_STATUS_BAR, pyatspi.ROLE_IMAGE):
-            found.append(child)
-        found.extend(shown(child))
-    return found
 
 
 def dump(app):
@@ -94,9 +81,6 @@ def dump(app):
         print(f"window {win.name!r} ({win.getRoleName()})")
         for node in focusable(win):
             print("  " + describe(node))
-        for node in shown(win):
-            if not node.getState().contains(pyatspi.STATE_FOCUSABLE):
-                print("  (not focusable) " + describe(node))
 
 
 def problems(win):

