@@ -1,5 +1,7 @@
 #include "RecorderLayout.h"
 
+#include "AccessibleMarks.h"
+
 #include <QPalette>
 
 namespace qf {
@@ -65,6 +67,7 @@ void RecorderLayout::buildInformation() {
         display(informationFrame, "Label3", twips(120, 240, 2535, 1935), "rgb(128, 255, 128)");
     informationLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     informationLabel->setFont(arial(8.25, false));
+    AccessibleMarks::markStatus(informationLabel);
 }
 
 void RecorderLayout::buildStatus() {
@@ -77,9 +80,12 @@ void RecorderLayout::buildStatus() {
     colours.setColor(QPalette::Base, Qt::black);
     colours.setColor(QPalette::Text, kSilver);
     timeBox->setPalette(colours);
+    timeBox->setAccessibleName(QStringLiteral("Elapsed time"));
 
     modeLabel = display(statusFrame, "Label1", twips(120, 720, 2535, 375), "white");
     modeLabel->setAlignment(Qt::AlignCenter);
+    // A status whose name is its text: a screen reader hears of each new mode.
+    AccessibleMarks::markStatus(modeLabel);
 }
 
 void RecorderLayout::buildButtons(QWidget* client,

@@ -56,6 +56,9 @@ RecorderWindow::RecorderWindow(std::string appFolder, mci::MediaCommandSender& m
     connect(&modeTimer_, &QTimer::timeout, this, &RecorderWindow::showMode);
     connect(&informationTimer_, &QTimer::timeout, this, &RecorderWindow::showInformation);
     connect(&elapsedTimer_, &QTimer::timeout, this, &RecorderWindow::increment);
+    informationNameTimer_.setSingleShot(true);
+    informationNameTimer_.setInterval(1000);
+    connect(&informationNameTimer_, &QTimer::timeout, this, &RecorderWindow::publishInformation);
 
     connect(layout_->recordButton, &QPushButton::clicked, this, &RecorderWindow::record);
     connect(layout_->stopButton, &QPushButton::clicked, this, &RecorderWindow::stop);
@@ -116,6 +119,7 @@ void RecorderWindow::unload() {
     loaded_ = false;
     modeTimer_.stop();
     informationTimer_.stop();
+    informationNameTimer_.stop();
     elapsedTimer_.stop();
     send("close capture");
 }
@@ -189,7 +193,21 @@ void RecorderWindow::showInformation() {
     // Asked fifty times a second; the label repaints only when the size has changed.
     if (layout_->informationLabel->text() != text) {
         layout_->informationLabel->setText(text);
+        publishInformation();
     }
+}
+
+void RecorderWindow::publishInformation() {
+    // The display follows the size live; a screen reader hears it at most once a second, which
+    // is also why the label's name is set apart from its text (a label whose name is its text
+    // announces every change of it).
+    QLabel* label = layout_->informationLabel;
+    const QString name = label->text().simplified();
+    if (informationNameTimer_.isActive() || name.isEmpty() || label->accessibleName() == name) {
+        return;
+    }
+    label->setAccessibleName(name);
+    informationNameTimer_.start();
 }
 
 void RecorderWindow::increment() {

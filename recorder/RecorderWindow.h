@@ -74,6 +74,7 @@ private:
     // A status query's reply; empty when the device gave none or reported an error.
     std::string query(const char* command);
     QDateTime now() const;
+    void publishInformation();
 
     mci::MediaCommandSender& media_;
     Clock clock_;
@@ -86,6 +87,8 @@ private:
     QTimer modeTimer_;
     QTimer informationTimer_;
     QTimer elapsedTimer_;
+    // Holds back the size's next accessible name until a second after the last one.
+    QTimer informationNameTimer_;
     QDateTime startTime_;
     bool loaded_ = false;
     // The device could not be opened, or the last Record did not start: the mode display says

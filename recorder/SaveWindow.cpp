@@ -38,6 +38,9 @@ SaveWindow::SaveWindow(std::string appFolder, mci::MediaCommandSender& media, Me
     name_ = new QLineEdit(this);
     name_->setObjectName(QStringLiteral("Text1"));
     name_->setGeometry(twips(240, 720, 3375, 375));
+    name_->setAccessibleName(QStringLiteral("File name"));
+    // The instruction labels the box for a screen reader too.
+    instruction_->setBuddy(name_);
 
     save_ = new QPushButton(QStringLiteral("Save"), this);
     save_->setObjectName(QStringLiteral("Command1"));

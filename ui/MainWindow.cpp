@@ -95,9 +95,13 @@ void MainWindow::connectControls() {
         controls_.panChanged(value);
         controlChanged();
     });
-    connect(layout_->muteButton, &QPushButton::clicked, this, [this] {
-        controls_.mute();
-        controlChanged();
+    // Toggled rather than clicked: a screen reader's toggle action changes the check without a
+    // click. The check then always shows whether the mix is muted.
+    connect(layout_->muteButton, &QPushButton::toggled, this, [this](bool checked) {
+        if (checked != (controls_.muteState() == 1)) {
+            controls_.mute();
+            controlChanged();
+        }
     });
     connect(layout_->resetAllButton, &QPushButton::clicked, this, [this] {
         controls_.resetAll();
@@ -218,12 +222,25 @@ void MainWindow::showPicture(const std::string& path) {
     } else {
         layout_->pictureBox->setPixmap(picture);
     }
+    layout_->pictureBox->setAccessibleName(picture.isNull() ? QStringLiteral("No picture")
+                                                            : pictureName(path));
+}
+
+QString MainWindow::pictureName(const std::string& path) const {
+    // Each row has a picture of its own; it is named after the row's colour.
+    for (const ChannelRow& row : ChannelTable::rows()) {
+        if (FileLookup::resolve(engine_.appFolder(), row.pictureFile) == path) {
+            return QString::fromLatin1(row.caption) + QStringLiteral(" picture");
+        }
+    }
+    return QStringLiteral("Picture");
 }
 
 void MainWindow::setReadout(int row, const std::string& text) {
     const QString caption = QString::fromStdString(text);
     if (layout_->readouts[row - 1]->text() != caption) {
         layout_->readouts[row - 1]->setText(caption);
+        layout_->readouts[row - 1]->setAccessibleDescription(caption + QStringLiteral(" Hz"));
     }
 }
 

@@ -87,6 +87,8 @@ private:
     void controlChanged();
     void Unload();
     void tellStartupReport();
+    // What a screen reader calls the picture at `path`.
+    QString pictureName(const std::string& path) const;
 
     MessageBox& messages_;
     NoiseEngine engine_;

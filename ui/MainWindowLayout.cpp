@@ -1,5 +1,6 @@
 #include "MainWindowLayout.h"
 
+#include "AccessibleMarks.h"
 #include "FileLookup.h"
 
 #include <vector>
@@ -52,6 +53,12 @@ MixerSlider* MainWindowLayout::slider(QWidget* parent, const char* name, QRect w
     return bar;
 }
 
+void MainWindowLayout::describeSlider(QScrollBar* bar, const QString& name,
+                                      SliderReading::Scale scale) {
+    bar->setAccessibleName(name);
+    AccessibleMarks::markSlider(bar, scale);
+}
+
 MainWindowLayout::MainWindowLayout(QWidget* client, const std::string& appFolder) {
     const auto frame = [client](const QString& caption, QRect where) {
         auto* box = new QGroupBox(caption, client);
@@ -81,6 +88,9 @@ MainWindowLayout::MainWindowLayout(QWidget* client, const std::string& appFolder
     pictureBox->setFrameShadow(QFrame::Sunken);
     pictureBox->setAutoFillBackground(true);
     pictureBox->setFocusPolicy(Qt::StrongFocus);
+    // A tab stop, so a screen reader says what it shows.
+    AccessibleMarks::markPicture(pictureBox);
+    pictureBox->setAccessibleName(QStringLiteral("No picture"));
 
     panningLabel = new QLabel(QStringLiteral("Panning"), optionsFrame);
     panningLabel->setObjectName(QStringLiteral("Label4"));
@@ -92,6 +102,7 @@ MainWindowLayout::MainWindowLayout(QWidget* client, const std::string& appFolder
 
     panSlider =
         slider(client, "HScroll1", twips(5880, 3000, 1995, 255), -3000, 3000, 1000, 2000, 0);
+    describeSlider(panSlider, QStringLiteral("Pan"), SliderReading::Scale::Pan);
 
     buildButtons(client, appFolder);
     setFocusOrder();
@@ -114,6 +125,8 @@ void MainWindowLayout::buildButtons(QWidget* client, const std::string& appFolde
         button("Command3", QStringLiteral("Record"), small, client, twips(5160, 3720, 855, 255));
     muteButton =
         button("Command4", QStringLiteral("Mute"), small, client, twips(6120, 3720, 855, 255));
+    // Checked while the mix is muted, so the button tells whether it is on.
+    muteButton->setCheckable(true);
     trayButton =
         button("Command2", QStringLiteral("Tray"), small, client, twips(7080, 3720, 855, 255));
     closeButton =
@@ -153,6 +166,11 @@ void MainWindowLayout::buildRows(QWidget* client) {
                                   -3000, 0, 1, 800, 0);
         frequencySliders[i] = slider(frequencyFrame, names.frequencySlider,
                                      twips(240, top, 1815, 255), 1000, 32767, 1, 8000, 1000);
+        const QString caption = QString::fromLatin1(row.caption);
+        describeSlider(volumeSliders[i], caption + QStringLiteral(" volume"),
+                       SliderReading::Scale::Volume);
+        describeSlider(frequencySliders[i], caption + QStringLiteral(" playback frequency"),
+                       SliderReading::Scale::Frequency);
 
         auto* readout = new QLabel(frequencyFrame);
         readout->setObjectName(QString::fromLatin1(names.readout));
@@ -160,6 +178,7 @@ void MainWindowLayout::buildRows(QWidget* client) {
         readout->setAlignment(Qt::AlignCenter);
         readout->setFont(readoutFont);
         readout->setStyleSheet(QString::fromLatin1(kReadoutStyle));
+        readout->setAccessibleName(caption + QStringLiteral(" playback rate"));
         readouts[i] = readout;
     }
     for (int index = 0; index < ChannelTable::kChannels; ++index) {

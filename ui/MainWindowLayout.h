@@ -6,6 +6,7 @@
 #include "ChannelTable.h"
 #include "MixerSlider.h"
 #include "PictureButton.h"
+#include "SliderReading.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -54,6 +55,8 @@ public:
 private:
     MixerSlider* slider(QWidget* parent, const char* name, QRect where, int min, int max, int small,
                         int large, int value);
+    // The name and reading a screen reader gives a slider.
+    static void describeSlider(QScrollBar* bar, const QString& name, SliderReading::Scale scale);
     void buildRows(QWidget* client);
     void buildButtons(QWidget* client, const std::string& appFolder);
     void setFocusOrder();

@@ -1,0 +1,145 @@
+#include "FakeAppFolder.h"
+#include "FakeMedia.h"
+#include "MainWindow.h"
+#include "OfflineOutput.h"
+#include "RecorderWindow.h"
+#include "SaveWindow.h"
+
+#include <QAccessible>
+#include <QAccessibleValueInterface>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <vector>
+
+namespace {
+
+class SilentMessages final : public qf::MessageBox {
+public:
+    void show(const std::string&) override {}
+};
+
+QAccessibleInterface* of(QObject* object) {
+    return QAccessible::queryAccessibleInterface(object);
+}
+
+std::vector<QAccessibleInterface*> focusable(QAccessibleInterface* node) {
+    std::vector<QAccessibleInterface*> found;
+    for (int i = 0; i < node->childCount(); ++i) {
+        QAccessibleInterface* child = node->child(i);
+        if (child->state().focusable) {
+            found.push_back(child);
+        }
+        const auto below = focusable(child);
+        found.insert(found.end(), below.begin(), below.end());
+    }
+    return found;
+}
+
+// What a screen reader needs of every tab stop: a name of its own, and on a slider a value
+// told in its unit.
+void expectToldApart(QWidget* window, std::size_t stops) {
+    std::map<QString, int> seen;
+    const auto controls = focusable(of(window));
+    EXPECT_EQ(controls.size(), stops);
+    for (QAccessibleInterface* control : controls) {
+        const QString name = control->text(QAccessible::Name).trimmed();
+        EXPECT_FALSE(name.isEmpty()) << control->object()->objectName().toStdString();
+        EXPECT_EQ(++seen[name], 1) << '"' << name.toStdString() << "\" names two controls";
+        if (control->role() == QAccessible::Slider) {
+            const QString words = control->text(QAccessible::Description);
+            EXPECT_TRUE(words.endsWith(QStringLiteral(" dB")) ||
+                        words.endsWith(QStringLiteral(" Hz")) || words == QStringLiteral("centre"))
+                << name.toStdString() << ": " << words.toStdString();
+        }
+    }
+}
+
+class AccessibilityTest : public ::testing::Test {
+protected:
+    AccessibilityTest()
+        : window(folder.str(), messages,
+                 [] { return std::make_unique<qf::sound::OfflineOutput>(); }),
+          ui(window.controlsLayout()) {
+        window.load();
+    }
+
+    qf::test::FakeAppFolder folder;
+    SilentMessages messages;
+    qf::MainWindow window;
+    qf::MainWindowLayout& ui;
+};
+
+TEST_F(AccessibilityTest, MainWindowReadsEachControlByNameAndValue) {
+    expectToldApart(&window, 22);
+
+    window.setVolumeValue(1, -1500);
+    QAccessibleInterface* volume = of(ui.volumeSliders[0]);
+    EXPECT_EQ(volume->text(QAccessible::Name), QStringLiteral("Brown Noise volume"));
+    EXPECT_EQ(volume->text(QAccessible::Description), QStringLiteral("-15.0 dB"));
+    EXPECT_DOUBLE_EQ(volume->valueInterface()->currentValue().toDouble(), -15.0);
+
+    ui.panSlider->setValue(-1000);
+    QAccessibleInterface* pan = of(ui.panSlider);
+    EXPECT_EQ(pan->text(QAccessible::Description), QStringLiteral("left 10 dB"));
+    EXPECT_DOUBLE_EQ(pan->valueInterface()->currentValue().toDouble(), -10.0);
+    pan->valueInterface()->setCurrentValue(2.5);
+    EXPECT_EQ(ui.panSlider->value(), 250);
+    EXPECT_EQ(pan->text(QAccessible::Description), QStringLiteral("right 2.5 dB"));
+}
+
+TEST_F(AccessibilityTest, MuteSaysWhetherItIsOnAndThePictureWhatItShows) {
+    QAccessibleInterface* mute = of(ui.muteButton);
+    EXPECT_TRUE(mute->state().checkable);
+    QTest::mouseClick(ui.muteButton, Qt::LeftButton);
+    EXPECT_TRUE(mute->state().checked);
+    QTest::mouseClick(ui.muteButton, Qt::LeftButton);
+    EXPECT_FALSE(mute->state().checked);
+
+    QAccessibleInterface* picture = of(ui.pictureBox);
+    EXPECT_EQ(picture->role(), QAccessible::Graphic);
+    EXPECT_EQ(picture->text(QAccessible::Name), QStringLiteral("No picture"));
+    ui.checkBoxes[2]->click();
+    EXPECT_EQ(picture->text(QAccessible::Name), QStringLiteral("Blue Noise picture"));
+}
+
+TEST_F(AccessibilityTest, RecorderAndSaveWindowNameTheirBoxesAndPaceTheSize) {
+    qf::test::FakeMedia media;
+    media.replies["status capture mode"] = "recording";
+    media.replies["status capture length"] = "1000";
+    qf::RecorderWindow recorder(folder.str(), media);
+    auto& controls = recorder.controls();
+    expectToldApart(&recorder, 7);
+    EXPECT_EQ(of(controls.timeBox)->text(QAccessible::Name), QStringLiteral("Elapsed time"));
+    recorder.showMode();
+    QAccessibleInterface* mode = of(controls.modeLabel);
+    EXPECT_EQ(mode->role(), QAccessible::StatusBar);
+    EXPECT_EQ(mode->text(QAccessible::Name), QStringLiteral("recording"));
+
+    // Fifty changes of the size within a second reach a screen reader as one, then the
+    // latest a second later.
+    QAccessibleInterface* size = of(controls.informationLabel);
+    recorder.showInformation();
+    const QString first = size->text(QAccessible::Name);
+    EXPECT_EQ(first, QStringLiteral("MBytes : 0.001 Channels : 2 (stereo)"));
+    for (int bytes = 2000; bytes <= 51000; bytes += 1000) {
+        media.replies["status capture length"] = std::to_string(bytes);
+        recorder.showInformation();
+    }
+    EXPECT_EQ(size->text(QAccessible::Name), first);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return size->text(QAccessible::Name) != first; }, 1500));
+    EXPECT_EQ(size->text(QAccessible::Name),
+              QStringLiteral("MBytes : 0.051 Channels : 2 (stereo)"));
+
+    qf::SaveWindow save(folder.str(), media, &messages);
+    QAccessibleInterface* name = of(save.nameBox());
+    EXPECT_EQ(name->text(QAccessible::Name), QStringLiteral("File name"));
+    const auto labels = name->relations(QAccessible::Label);
+    ASSERT_EQ(labels.size(), 1);
+    EXPECT_EQ(labels[0].first->object(), save.instructionLabel());
+}
+
+} // namespace
