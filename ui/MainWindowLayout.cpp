@@ -1,6 +1,7 @@
 #include "MainWindowLayout.h"
 
 #include "FileLookup.h"
+#include "PictureFile.h"
 
 #include <vector>
 
@@ -94,9 +95,12 @@ MainWindowLayout::MainWindowLayout(QWidget* client, const std::string& appFolder
 }
 
 void MainWindowLayout::buildButtons(QWidget* client, const std::string& appFolder) {
-    const QPixmap small(
-        QString::fromStdString(FileLookup::resolve(appFolder, "\\button_small.jpg")));
-    const QPixmap wide(QString::fromStdString(FileLookup::resolve(appFolder, "\\button_wide.jpg")));
+    const auto face = [client, &appFolder](const char* literal) {
+        return PictureFile::load(QString::fromStdString(FileLookup::resolve(appFolder, literal)),
+                                 QSize(), client->devicePixelRatioF());
+    };
+    const QPixmap small = face("\\button_small.jpg");
+    const QPixmap wide = face("\\button_wide.jpg");
     const auto button = [](const char* name, const QString& caption, const QPixmap& face,
                            QWidget* parent, QRect where) {
         auto* b = new PictureButton(caption, face, parent);
