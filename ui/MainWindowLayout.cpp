@@ -81,7 +81,9 @@ MainWindowLayout::MainWindowLayout(QWidget* client, const std::string& appFolder
 
     panningLabel = new QLabel(QStringLiteral("Panning"), optionsFrame);
     panningLabel->setObjectName(QStringLiteral("Label4"));
-    panningLabel->setGeometry(twips(240, 480, 615, 1635));
+    // Wider than first drawn, up to the slider: "Panning" in today's desktop fonts is wider
+    // than the face the layout was drawn with.
+    panningLabel->setGeometry(twips(240, 480, 705, 1635));
     panningLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     // Transparent: the frame shows through.
     panningLabel->setAutoFillBackground(false);
