@@ -13,16 +13,16 @@ constexpr int streakLength = 15;
 
 // Noise drawn along a row and averaged over a long window: neighbours along the row share
 // most of their value, neighbours across rows share none, which is what reads as brushing.
-std::vector<double> streakRow(UnitRandom& random, int width) {
-    std::vector<double> raw(static_cast<std::size_t>(width + streakLength));
+std::vector<double> streakRow(UnitRandom& random, int width, int length) {
+    std::vector<double> raw(static_cast<std::size_t>(width + length));
     for (double& v : raw)
         v = random.next() - 0.5;
     std::vector<double> row(static_cast<std::size_t>(width));
     for (int x = 0; x < width; ++x) {
         double sum = 0.0;
-        for (int k = 0; k < streakLength; ++k)
+        for (int k = 0; k < length; ++k)
             sum += raw[static_cast<std::size_t>(x + k)];
-        row[static_cast<std::size_t>(x)] = sum / streakLength;
+        row[static_cast<std::size_t>(x)] = sum / length;
     }
     return row;
 }
@@ -42,15 +42,15 @@ double bevel(int y, int height) {
 
 } // namespace
 
-QImage BrushedMetal::face(int width, int height, std::uint64_t seed) {
-    QImage image(width, height, QImage::Format_RGB32);
+QImage BrushedMetal::face(int width, int height, std::uint64_t seed, int scale) {
+    QImage image(width * scale, height * scale, QImage::Format_RGB32);
     UnitRandom random(seed);
-    for (int y = 0; y < height; ++y) {
+    for (int y = 0; y < image.height(); ++y) {
         const double rowShade = (random.next() - 0.5) * 14.0;
-        const std::vector<double> streaks = streakRow(random, width);
+        const std::vector<double> streaks = streakRow(random, image.width(), streakLength * scale);
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < width; ++x) {
-            const double grey = baseGrey + bevel(y, height) + rowShade +
+        for (int x = 0; x < image.width(); ++x) {
+            const double grey = baseGrey + bevel(y / scale, height) + rowShade +
                                 streaks[static_cast<std::size_t>(x)] * 40.0;
             const int v = std::clamp(static_cast<int>(std::lround(grey)), 0, 255);
             // A trace of blue keeps it looking like metal rather than concrete.
@@ -60,11 +60,11 @@ QImage BrushedMetal::face(int width, int height, std::uint64_t seed) {
     return image;
 }
 
-QImage BrushedMetal::redFace(int width, int height, std::uint64_t seed) {
-    QImage image = face(width, height, seed);
-    for (int y = 0; y < height; ++y) {
+QImage BrushedMetal::redFace(int width, int height, std::uint64_t seed, int scale) {
+    QImage image = face(width, height, seed, scale);
+    for (int y = 0; y < image.height(); ++y) {
         auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < width; ++x) {
+        for (int x = 0; x < image.width(); ++x) {
             // Keeps the streaks and the bevel as shades of a deep red.
             const int v = qGreen(line[x]);
             line[x] = qRgb(std::min(v + 40, 255), v / 5, v / 5);

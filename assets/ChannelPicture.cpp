@@ -65,17 +65,18 @@ void drawGrid(QPainter& painter, const QColor& trace) {
 
 } // namespace
 
-QImage ChannelPicture::render(const NoiseKind& kind) {
-    QImage image(width, height, QImage::Format_RGB32);
+QImage ChannelPicture::render(const NoiseKind& kind, int scale) {
+    QImage image(width * scale, height * scale, QImage::Format_RGB32);
     const QColor field = fromRgb(kind.fieldColour);
     const QColor trace = fromRgb(kind.traceColour);
 
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
+    painter.scale(scale, scale);
     QLinearGradient shade(0, 0, 0, height);
     shade.setColorAt(0.0, field.lighter(108));
     shade.setColorAt(1.0, field.darker(108));
-    painter.fillRect(image.rect(), shade);
+    painter.fillRect(QRect(0, 0, width, height), shade);
     drawGrid(painter, trace);
 
     const std::vector<double> ripple = rippleDb(kind.leftSeed ^ 0x9e37'79b9'7f4a'7c15, width);

@@ -11,5 +11,6 @@ public:
     static constexpr int width = 313;
     static constexpr int height = 137;
 
-    static QImage render(const NoiseKind& kind);
+    // `scale` pixels to the point: 2 draws the same picture at twice the detail.
+    static QImage render(const NoiseKind& kind, int scale = 1);
 };

@@ -35,8 +35,8 @@ QPainterPath sineBand(double left, double right, double centreY, double amplitud
 
 } // namespace
 
-QImage WindowArt::background() {
-    QImage image(1000, 800, QImage::Format_RGB32);
+QImage WindowArt::background(int scale) {
+    QImage image(1000 * scale, 800 * scale, QImage::Format_RGB32);
     QPainter painter(&image);
     QLinearGradient diagonal(0, 0, image.width(), image.height());
     diagonal.setColorAt(0.0, darkBrown);
@@ -45,14 +45,17 @@ QImage WindowArt::background() {
     return image;
 }
 
-QImage WindowArt::logo() {
-    QImage image(288, 154, QImage::Format_RGB32);
+QImage WindowArt::logo(int scale) {
+    constexpr int width = 288;
+    constexpr int height = 154;
+    QImage image(width * scale, height * scale, QImage::Format_RGB32);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
-    QRadialGradient glow(image.width() / 2.0, image.height() / 2.0, image.width() / 1.6);
+    painter.scale(scale, scale);
+    QRadialGradient glow(width / 2.0, height / 2.0, width / 1.6);
     glow.setColorAt(0.0, nightBlue.lighter(150));
     glow.setColorAt(1.0, nightBlue);
-    painter.fillRect(image.rect(), glow);
+    painter.fillRect(QRect(0, 0, width, height), glow);
 
     // One band per noise colour, from the deepest to the brightest, each a little faster.
     int band = 0;
@@ -63,8 +66,8 @@ QImage WindowArt::logo() {
             colour = colour.lighter(150);
         colour.setAlpha(215);
         const double centreY = 37.0 + 20.0 * band;
-        const QPainterPath path = sineBand(14.0, image.width() - 14.0, centreY, 12.0 + 3.0 * band,
-                                           150.0 - 18.0 * band, 0.9 * band);
+        const QPainterPath path = sineBand(14.0, width - 14.0, centreY, 12.0 + 3.0 * band,
+                                           150.0 - 18.0 * band, 0.9 * band, 1.0 / scale);
         painter.strokePath(path, QPen(colour, 8.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         ++band;
     }

@@ -12,13 +12,22 @@
 #include <QString>
 
 #include <cstdio>
+#include <string>
 
 namespace {
 
 constexpr int jpegQuality = 90;
 
-bool save(const QImage& image, const QDir& folder, const char* name) {
-    const QString path = folder.filePath(QString::fromUtf8(name));
+// "name.jpg" at scale 1, "name@2x.jpg" at 2: the suffix by which Qt knows a finer picture.
+std::string finerName(const std::string& name, int scale) {
+    if (scale == 1)
+        return name;
+    const std::size_t dot = name.rfind('.');
+    return name.substr(0, dot) + "@" + std::to_string(scale) + "x" + name.substr(dot);
+}
+
+bool save(const QImage& image, const QDir& folder, const std::string& name) {
+    const QString path = folder.filePath(QString::fromStdString(name));
     const bool isPng = path.endsWith(QStringLiteral(".png"));
     if (image.save(path, isPng ? "PNG" : "JPG", isPng ? -1 : jpegQuality))
         return true;
@@ -40,13 +49,24 @@ int main(int argc, char** argv) {
     }
 
     bool ok = true;
-    for (const NoiseKind& kind : NoiseKind::all())
-        ok = save(ChannelPicture::render(kind), folder, kind.pictureName.c_str()) && ok;
-    ok = save(WindowArt::background(), folder, "background.jpg") && ok;
-    ok = save(WindowArt::logo(), folder, "logo.jpg") && ok;
-    ok = save(BrushedMetal::face(65, 44, 0x6275'7474'6f6e'0001), folder, "button_small.jpg") && ok;
-    ok = save(BrushedMetal::face(326, 34, 0x6275'7474'6f6e'0002), folder, "button_wide.jpg") && ok;
-    ok = save(BrushedMetal::redFace(65, 44, 0x6275'7474'6f6e'0003), folder, "button_red.jpg") && ok;
+    // Each picture twice: as the program has always named it, and at twice the detail for
+    // screens of two pixels to the point.
+    for (const int scale : {1, 2}) {
+        const auto named = [scale](const std::string& name) { return finerName(name, scale); };
+        for (const NoiseKind& kind : NoiseKind::all())
+            ok = save(ChannelPicture::render(kind, scale), folder, named(kind.pictureName)) && ok;
+        ok = save(WindowArt::background(scale), folder, named("background.jpg")) && ok;
+        ok = save(WindowArt::logo(scale), folder, named("logo.jpg")) && ok;
+        ok = save(BrushedMetal::face(65, 44, 0x6275'7474'6f6e'0001, scale), folder,
+                  named("button_small.jpg")) &&
+             ok;
+        ok = save(BrushedMetal::face(326, 34, 0x6275'7474'6f6e'0002, scale), folder,
+                  named("button_wide.jpg")) &&
+             ok;
+        ok = save(BrushedMetal::redFace(65, 44, 0x6275'7474'6f6e'0003, scale), folder,
+                  named("button_red.jpg")) &&
+             ok;
+    }
     ok = save(WindowArt::icon(), folder, "icon.png") && ok;
     return ok ? 0 : 1;
 }

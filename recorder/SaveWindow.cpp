@@ -29,10 +29,12 @@ SaveWindow::SaveWindow(std::string appFolder, mci::MediaCommandSender& media, Me
     : ToolWindow(std::move(appFolder), QStringLiteral("Save"), 3855, 1785), media_(media),
       ownMessages_(this), messages_(messages != nullptr ? *messages : ownMessages_) {
     setObjectName(QStringLiteral("Form10"));
+    // Two lines of today's desktop font are taller than the box was first drawn; it reaches
+    // down to just above the name box.
     instruction_ = addLabel(
         "Label1",
         QStringLiteral("Type a name for your sound. It will be saved in the root of your C drive"),
-        twips(240, 240, 3375, 375));
+        twips(240, 240, 3375, 465));
     instruction_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
 
     name_ = new QLineEdit(this);

@@ -23,6 +23,10 @@ QLabel* ContactWindow::notice(const char* name, const QString& text, QRect where
     label->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     label->setFrameStyle(QFrame::Box | QFrame::Plain);
     label->setLineWidth(1);
+    // A framed label keeps half a letter of space inside its frame on every side; with two lines
+    // of today's desktop font that leaves no room for the second line's descenders, so one pixel
+    // of space is kept instead.
+    label->setIndent(1);
     QPalette colours = label->palette();
     colours.setColor(QPalette::Window, QColor(255, 255, 192));
     // Fixed dark text: a dark desktop theme's light text would vanish on the yellow.

@@ -39,9 +39,9 @@ MainWindow::MainWindow(std::string appFolder, MessageBox& messages,
         return QString::fromStdString(FileLookup::resolve(appFolder, literal));
     };
     setWindowIcon(QIcon(picture("\\icon.png")));
-    client_->setPicture(
-        PictureFile::load(picture("\\background.jpg"),
-                          {MainWindowLayout::kClientWidth, MainWindowLayout::kClientHeight}));
+    client_->setPicture(PictureFile::load(
+        picture("\\background.jpg"),
+        {MainWindowLayout::kClientWidth, MainWindowLayout::kClientHeight}, devicePixelRatioF()));
     client_->setFixedSize(MainWindowLayout::kClientWidth, MainWindowLayout::kClientHeight);
     setCentralWidget(client_);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
@@ -216,7 +216,8 @@ void MainWindow::setFrequencyValue(int row, int value) {
 void MainWindow::showPicture(const std::string& path) {
     // A missing or broken picture leaves the box empty rather than showing a stale one.
     pictureShown_ = QString::fromStdString(path);
-    const QPixmap picture = PictureFile::load(pictureShown_, layout_->pictureBox->size());
+    const QPixmap picture = PictureFile::load(pictureShown_, layout_->pictureBox->size(),
+                                              layout_->pictureBox->devicePixelRatioF());
     if (picture.isNull()) {
         layout_->pictureBox->clear();
     } else {

@@ -2,6 +2,7 @@
 
 #include "AccessibleMarks.h"
 #include "FileLookup.h"
+#include "PictureFile.h"
 
 #include <vector>
 
@@ -94,7 +95,9 @@ MainWindowLayout::MainWindowLayout(QWidget* client, const std::string& appFolder
 
     panningLabel = new QLabel(QStringLiteral("Panning"), optionsFrame);
     panningLabel->setObjectName(QStringLiteral("Label4"));
-    panningLabel->setGeometry(twips(240, 480, 615, 1635));
+    // Wider than first drawn, up to the slider: "Panning" in today's desktop fonts is wider
+    // than the face the layout was drawn with.
+    panningLabel->setGeometry(twips(240, 480, 705, 1635));
     panningLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     // Transparent: the frame shows through.
     panningLabel->setAutoFillBackground(false);
@@ -109,9 +112,12 @@ MainWindowLayout::MainWindowLayout(QWidget* client, const std::string& appFolder
 }
 
 void MainWindowLayout::buildButtons(QWidget* client, const std::string& appFolder) {
-    const QPixmap small(
-        QString::fromStdString(FileLookup::resolve(appFolder, "\\button_small.jpg")));
-    const QPixmap wide(QString::fromStdString(FileLookup::resolve(appFolder, "\\button_wide.jpg")));
+    const auto face = [client, &appFolder](const char* literal) {
+        return PictureFile::load(QString::fromStdString(FileLookup::resolve(appFolder, literal)),
+                                 QSize(), client->devicePixelRatioF());
+    };
+    const QPixmap small = face("\\button_small.jpg");
+    const QPixmap wide = face("\\button_wide.jpg");
     const auto button = [](const char* name, const QString& caption, const QPixmap& face,
                            QWidget* parent, QRect where) {
         auto* b = new PictureButton(caption, face, parent);

@@ -5,6 +5,16 @@
 
 namespace qf {
 
+namespace {
+
+// A disabled button keeps a readable caption, set in a dark grey with a light line under it as
+// if cut into a paler face: unlike the enabled look, yet far from its face.
+const QColor kDisabledCaption(64, 64, 64);
+const QColor kEngraving(255, 255, 255, 160);
+const QColor kPaling(255, 255, 255, 110);
+
+} // namespace
+
 PictureButton::PictureButton(const QString& caption, const QPixmap& face, QWidget* parent)
     : QPushButton(caption, parent), face_(face) {}
 
@@ -15,10 +25,14 @@ void PictureButton::paintEvent(QPaintEvent* event) {
     }
     QPainter painter(this);
     const bool down = isDown();
-    const QPoint offset((width() - face_.width()) / 2, (height() - face_.height()) / 2);
+    const QSize faceSize = face_.deviceIndependentSize().toSize();
+    const QPoint offset((width() - faceSize.width()) / 2, (height() - faceSize.height()) / 2);
     painter.drawPixmap(offset, face_);
     if (down) {
         painter.fillRect(rect(), QColor(0, 0, 0, 60));
+    }
+    if (!isEnabled()) {
+        painter.fillRect(rect(), kPaling);
     }
     // A bevel makes the edge of the button visible on any face.
     painter.setPen(down ? QColor(60, 60, 60) : QColor(250, 250, 250));
@@ -28,9 +42,14 @@ void PictureButton::paintEvent(QPaintEvent* event) {
     painter.drawLine(0, height() - 1, width() - 1, height() - 1);
     painter.drawLine(width() - 1, 0, width() - 1, height() - 1);
 
-    painter.setPen(isEnabled() ? palette().color(QPalette::ButtonText)
-                               : palette().color(QPalette::Disabled, QPalette::ButtonText));
     const QRect textArea = rect().translated(down ? 1 : 0, down ? 1 : 0);
+    if (isEnabled()) {
+        painter.setPen(palette().color(QPalette::ButtonText));
+    } else {
+        painter.setPen(kEngraving);
+        painter.drawText(textArea.translated(1, 1), Qt::AlignCenter, text());
+        painter.setPen(kDisabledCaption);
+    }
     painter.drawText(textArea, Qt::AlignCenter, text());
     if (hasFocus()) {
         QStyleOptionFocusRect focus;

@@ -35,7 +35,8 @@ ToolWindow::ToolWindow(std::string appFolder, const QString& caption, int client
 
 QPixmap ToolWindow::picture(const std::string& name) const {
     // Nothing beyond the fixed client area can show.
-    return PictureFile::load(QString::fromStdString(FileLookup::resolve(appFolder_, name)), size());
+    return PictureFile::load(QString::fromStdString(FileLookup::resolve(appFolder_, name)), size(),
+                             devicePixelRatioF());
 }
 
 void ToolWindow::setBackground(const QPixmap& background) {

@@ -5,6 +5,7 @@
 #include "MediaControl.h"
 #include "MediaSession.h"
 #include "MprisService.h"
+#include "ProgramLook.h"
 #include "ProgramOptions.h"
 #include "SdlAudioOutput.h"
 #include "SdlBackend.h"
@@ -87,10 +88,7 @@ int main(int argc, char* argv[]) {
     // process's id, so it may open meanwhile.
     std::thread recovery([job = qf::mci::TakeRecovery::forThisUser()] { job.run(stderr); });
 
-    // The layout was drawn for the desktop's 8-point dialog font.
-    QFont font = QApplication::font();
-    font.setPointSize(8);
-    QApplication::setFont(font);
+    qf::ProgramLook::apply();
 
     // Ended last, so that it covers everything a platform's close sets going.
     qf::ShutdownDeadline deadline;

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <ostream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -220,6 +221,51 @@ TEST(WindowPictures, ButtonFacesAreGreyWithHorizontalStreaks) {
             }
         EXPECT_LT(along * 1.5, across);
     }
+}
+
+// Screens of two pixels to the point get name@2x.jpg: the same picture, drawn at twice the
+// detail rather than enlarged, so lines and edges stay sharp.
+TEST_P(PictureFileTest, HasAFinerVariantThatShowsTheSamePicture) {
+    const QString file = QString::fromUtf8(GetParam().file);
+    if (file.endsWith(QStringLiteral(".png")))
+        GTEST_SKIP() << "the icon comes in the icon theme's sizes instead";
+    const QString finerName = file.left(file.lastIndexOf(QLatin1Char('.'))) +
+                              QStringLiteral("@2x") + file.mid(file.lastIndexOf(QLatin1Char('.')));
+    const QImage coarse = load(GetParam().file);
+    const QImage fine = load(finerName.toUtf8().constData());
+    ASSERT_EQ(fine.size(), coarse.size() * 2);
+
+    // Seen from a distance (both reduced to a coarse grid) they are one picture.
+    const QSize grid = coarse.size() / 4;
+    const QImage a = coarse.scaled(grid, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const QImage b = fine.scaled(grid, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    double difference = 0.0;
+    for (int y = 0; y < grid.height(); ++y)
+        for (int x = 0; x < grid.width(); ++x)
+            difference += std::abs(luminance(a.pixel(x, y)) - luminance(b.pixel(x, y)));
+    EXPECT_LT(difference / (grid.width() * grid.height()), 6.0);
+
+    // Up close the finer one is crisper than the coarse one enlarged: its steepest steps from
+    // one pixel to the next are steeper. A smooth gradient has no steps to compare.
+    if (file == QStringLiteral("background.jpg"))
+        return;
+    const QImage enlarged =
+        coarse.scaled(fine.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const auto steepest = [](const QImage& image) {
+        std::vector<double> steps;
+        for (int y = 0; y + 1 < image.height(); ++y)
+            for (int x = 0; x + 1 < image.width(); ++x)
+                steps.push_back(
+                    std::abs(luminance(image.pixel(x, y + 1)) - luminance(image.pixel(x, y))) +
+                    std::abs(luminance(image.pixel(x + 1, y)) - luminance(image.pixel(x, y))));
+        std::sort(steps.begin(), steps.end());
+        return steps[steps.size() * 99 / 100];
+    };
+    const double sharp = steepest(fine);
+    const double soft = steepest(enlarged);
+    RecordProperty("steepest_fine", std::to_string(sharp));
+    RecordProperty("steepest_enlarged", std::to_string(soft));
+    EXPECT_GT(sharp, soft * 1.3);
 }
 
 TEST(WindowPictures, IconHasTransparentCornersAndAnOpaqueCentre) {

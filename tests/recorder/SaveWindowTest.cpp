@@ -52,7 +52,8 @@ TEST_F(SaveWindowTest, AsksForANameWithTheFocusInTheTextBox) {
     EXPECT_EQ(window->size(), QSize(257, 119));
     EXPECT_EQ(window->instructionLabel()->text(),
               "Type a name for your sound. It will be saved in the root of your C drive");
-    EXPECT_EQ(window->instructionLabel()->geometry(), QRect(16, 16, 225, 25));
+    // Taller than first drawn, to hold two lines of today's fonts, and still above the name box.
+    EXPECT_EQ(window->instructionLabel()->geometry(), QRect(16, 16, 225, 31));
     EXPECT_EQ(window->findChild<QLineEdit*>("Text1")->geometry(), QRect(16, 48, 225, 25));
     EXPECT_EQ(window->findChild<QPushButton*>("Command1")->text(), "Save");
     EXPECT_EQ(window->focusWidget(), window->nameBox());

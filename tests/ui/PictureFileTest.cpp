@@ -60,3 +60,24 @@ TEST(PictureFileTest, SmallerPictureAndMissingFile) {
 }
 
 } // namespace
+
+// A screen of two pixels to the point gets the finer variant beside the picture, cut to the same
+// place in points; where there is none, the picture itself.
+TEST(PictureFileTest, FinerVariantForScreensOfTwoPixelsToThePoint) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = savePicture(dir, "background.jpg", {1000, 800}, "JPG");
+    const QImage fine(savePicture(dir, "background@2x.jpg", {2000, 1600}, "JPG"));
+    EXPECT_EQ(PictureFile::finerVariant(path), dir.filePath(QStringLiteral("background@2x.jpg")));
+
+    const QPixmap shown = PictureFile::load(path, {554, 336}, 2.0);
+    EXPECT_EQ(shown.devicePixelRatio(), 2.0);
+    EXPECT_EQ(shown.deviceIndependentSize(), QSizeF(554, 336));
+    EXPECT_EQ(shown.toImage().convertToFormat(fine.format()), fine.copy(0, 0, 1108, 672));
+
+    EXPECT_EQ(PictureFile::load(path, {554, 336}, 1.0).devicePixelRatio(), 1.0);
+    const QString alone = savePicture(dir, "logo.jpg", {288, 154}, "JPG");
+    const QPixmap coarse = PictureFile::load(alone, {}, 2.0);
+    EXPECT_EQ(coarse.devicePixelRatio(), 1.0);
+    EXPECT_EQ(coarse.size(), QSize(288, 154));
+}
