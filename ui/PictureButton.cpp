@@ -24,7 +24,8 @@ void PictureButton::paintEvent(QPaintEvent* event) {
         return;
     }
     QPainter painter(this);
-    const bool down = isDown();
+    // A latched toggle (Mute while muted) stays pressed in, so its state shows.
+    const bool down = isDown() || isChecked();
     const QSize faceSize = face_.deviceIndependentSize().toSize();
     const QPoint offset((width() - faceSize.width()) / 2, (height() - faceSize.height()) / 2);
     painter.drawPixmap(offset, face_);
