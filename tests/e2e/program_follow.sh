@@ -76,9 +76,6 @@ second=$(follow_to qf_third) || fail "the noise placed by hand did not follow th
 check_moved qf_third "$QF_SINK"
 
 qf_alive "$pid" || fail "the program died"
-kill -TERM "$pid"
-status=0
-wait "$pid" || status=$?
-((status == 0)) || fail "the program exited with status $status on SIGTERM"
+qf_terminate "$pid" || fail "the program exited with status $? on SIGTERM"
 echo "program_follow: noise on the new default after ${first% *} ms (moved by the ${first#* })," \
     "placed by hand after ${second% *} ms (moved by the ${second#* })"

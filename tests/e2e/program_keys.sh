@@ -73,9 +73,6 @@ qf_wait_until 5 bash -c "! xdotool search --all --onlyvisible --pid $QF_APP_PID 
 qf_alive "$QF_APP_PID" || fail "the program ended with the recorder"
 xdotool getwindowname "$main" >/dev/null 2>&1 || fail "the main window went with the recorder"
 
-kill -TERM "$QF_APP_PID"
-status=0
-wait "$QF_APP_PID" || status=$?
-((status == 0)) || fail "the program exited with status $status on SIGTERM"
+qf_terminate "$QF_APP_PID" || fail "the program exited with status $? on SIGTERM"
 echo "program_keys: Space played Brown Noise at $full dBFS; Page Down took it to $lowered," \
     "Ctrl+Right back to $raised; Escape closed the recorder (window $recorder)"

@@ -61,8 +61,5 @@ sleep 0.5
 listen "$QF_SESSION_DIR/unticked.raw" 1
 level "$QF_SESSION_DIR/unticked.raw" --max-active 0 || fail "unticking Pink Noise left sound"
 
-kill -TERM "$pid"
-status=0
-wait "$pid" || status=$?
-((status == 0)) || fail "the program exited with status $status on SIGTERM"
+qf_terminate "$pid" || fail "the program exited with status $? on SIGTERM"
 echo "program_sound: pink noise on and off by clicks, survived a sound-server restart, clean exit"

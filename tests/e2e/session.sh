@@ -117,6 +117,14 @@ qf_alive() {
     [[ -n $1 ]] && kill -0 "$1" 2>/dev/null
 }
 
+# Ends the program with SIGTERM, as a log-off does; fails with its exit status unless that is 0.
+qf_terminate() {
+    local status=0
+    kill -TERM "$1"
+    wait "$1" || status=$?
+    return "$status"
+}
+
 # Ends one process of ours: politely first, then by force after $2 seconds.
 qf_end_pid() {
     local pid=$1 grace=${2:-5}
