@@ -17,6 +17,8 @@
 #include <QDir>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QStyle>
 #include <QTest>
 
@@ -46,6 +48,24 @@ double contrast(double a, double b) {
 
 double contrast(QRgb a, QRgb b) {
     return contrast(luminance(a), luminance(b));
+}
+
+// How a text written over a plain image reads: its pixels against the same pixels without it.
+// Edges blend into the face whatever the colours, so the fullest tenth of the strokes counts.
+double strokeContrast(const QImage& written, const QImage& plain) {
+    std::vector<double> strokes;
+    for (int y = 0; y < plain.height(); ++y) {
+        for (int x = 0; x < plain.width(); ++x) {
+            if (written.pixel(x, y) != plain.pixel(x, y)) {
+                strokes.push_back(contrast(written.pixel(x, y), plain.pixel(x, y)));
+            }
+        }
+    }
+    if (strokes.empty()) {
+        return 0.0;
+    }
+    std::sort(strokes.begin(), strokes.end());
+    return strokes[strokes.size() * 9 / 10];
 }
 
 QImage shot(QWidget* widget, QRect area = {}) {
@@ -202,28 +222,26 @@ TEST_F(LookTest, DisabledCaptionsCanBeReadAndStillLookDisabled) {
         button->setEnabled(false);
         button->setText(caption);
 
-        // The caption's pixels against the face beneath them. Edges blend into the face
-        // whatever the colours, so the fullest tenth of the strokes is what is read.
-        std::vector<double> strokes;
+        EXPECT_GE(strokeContrast(written, face), 3.0) << caption.toStdString();
         double faceLight = 0.0;
         double enabledLight = 0.0;
         for (int y = 0; y < face.height(); ++y) {
             for (int x = 0; x < face.width(); ++x) {
-                if (written.pixel(x, y) != face.pixel(x, y)) {
-                    strokes.push_back(contrast(written.pixel(x, y), face.pixel(x, y)));
-                }
                 faceLight += luminance(face.pixel(x, y));
                 enabledLight += luminance(enabledFace.pixel(x, y));
             }
         }
-        ASSERT_FALSE(strokes.empty());
-        std::sort(strokes.begin(), strokes.end());
-        EXPECT_GE(strokes[strokes.size() * 9 / 10], 3.0) << caption.toStdString();
         // Disabled shows in more than the caption: the face itself changes.
         const double pixels = face.width() * face.height();
         EXPECT_GE(contrast(faceLight / pixels, enabledLight / pixels), 1.25)
             << caption.toStdString();
     }
+    // The unavailable Quality menu is greyed, and can still be read.
+    QMenu* quality = recorder->qualityMenu();
+    ASSERT_FALSE(quality->isEnabled());
+    const QImage titled = shot(recorder->menuBar());
+    quality->setTitle(QString());
+    EXPECT_GE(strokeContrast(titled, shot(recorder->menuBar())), 3.0) << "Quality";
 }
 
 TEST_F(LookTest, TextsFitTheirBoxesInEveryWindow) {
