@@ -5,16 +5,15 @@
 #include "MediaControl.h"
 #include "RecorderWindow.h"
 #include "SaveWindow.h"
+#include "TemporaryHome.h"
 #include "TestDoubles.h"
 
 #include <QLineEdit>
 #include <QPointer>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -33,20 +32,16 @@ std::vector<char> fileBytes(const fs::path& path) {
 class SaveAfterResetTest : public ::testing::Test {
 protected:
     SaveAfterResetTest() {
-        const char* home = std::getenv("HOME");
-        oldHome = home != nullptr ? home : "";
-        setenv("HOME", homeDir.path().toLocal8Bit().constData(), 1);
         recorder = new qf::RecorderWindow(appFolder(), media);
         recorder->show();
     }
     ~SaveAfterResetTest() override {
         delete saveWindow;
         delete recorder;
-        setenv("HOME", oldHome.c_str(), 1);
     }
 
-    std::string appFolder() const { return homeDir.path().toStdString(); }
-    fs::path home() const { return fs::path(homeDir.path().toStdString()); }
+    std::string appFolder() const { return homeDir.str(); }
+    fs::path home() const { return homeDir.path(); }
     void click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
 
     // Record about a second of sound (the fake card runs faster than real time), then Stop.
@@ -63,11 +58,10 @@ protected:
         QTest::keyClicks(saveWindow->nameBox(), name);
     }
 
-    std::string oldHome;
-    QTemporaryDir homeDir;
+    qf::test::TemporaryHome homeDir;
     std::shared_ptr<qf::mci::fake::FakeSound> sound = std::make_shared<qf::mci::fake::FakeSound>();
     qf::mci::MediaControl media{std::make_unique<qf::mci::fake::FakeAudioPorts>(sound),
-                                fs::path(homeDir.path().toStdString()) / "cache"};
+                                homeDir.path() / "cache"};
     qf::test::RecordingMessages messages;
     QPointer<qf::RecorderWindow> recorder;
     QPointer<qf::SaveWindow> saveWindow;

@@ -1,17 +1,16 @@
 #include "SaveWindow.h"
 #include "FakeMedia.h"
+#include "TemporaryHome.h"
 #include "TestDoubles.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 
 namespace {
@@ -21,26 +20,19 @@ using qf::SaveWindow;
 class SaveWindowTest : public ::testing::Test {
 protected:
     SaveWindowTest() {
-        // "C:\" is the home folder; a known one makes the real path predictable.
-        const char* home = std::getenv("HOME");
-        oldHome = home != nullptr ? home : "";
-        setenv("HOME", homeDir.path().toLocal8Bit().constData(), 1);
-        window = new SaveWindow(homeDir.path().toStdString(), media, &messages);
+        window = new SaveWindow(homeDir.str(), media, &messages);
         window->show();
     }
-    ~SaveWindowTest() override {
-        delete window;
-        setenv("HOME", oldHome.c_str(), 1);
-    }
+    ~SaveWindowTest() override { delete window; }
 
     void typeAndSave(const QString& name) {
         QTest::keyClicks(window->nameBox(), name);
         QTest::mouseClick(window->saveButton(), Qt::LeftButton);
     }
-    std::string home() const { return homeDir.path().toStdString(); }
+    std::string home() const { return homeDir.str(); }
 
-    std::string oldHome;
-    QTemporaryDir homeDir;
+    // "C:\" is the home folder; a known one makes the real path predictable.
+    qf::test::TemporaryHome homeDir;
     qf::test::FakeMedia media;
     qf::test::RecordingMessages messages;
     QPointer<SaveWindow> window;
