@@ -1,9 +1,10 @@
-#include "ConfigCommands.h"
+#include "app/ConfigCommands.h"
 
-#include "SettingsApplier.h"
-#include "SettingsFile.h"
+#include "app/SettingsApplier.h"
+#include "settings/SettingsFile.h"
 
 #include <filesystem>
+#include <memory>
 #include <system_error>
 #include <utility>
 
@@ -20,6 +21,16 @@ std::string failure(const std::string& what, const std::string& path, const std:
 ConfigCommands::ConfigCommands(Host host, settings::SettingsLocation location,
                                std::string appFolder)
     : host_(std::move(host)), location_(std::move(location)), appFolder_(std::move(appFolder)) {}
+
+MixStore::Factory ConfigCommands::inFolder(std::string appFolder) {
+    return [appFolder = std::move(appFolder)](Host host) -> std::unique_ptr<MixStore> {
+        return std::make_unique<ConfigCommands>(
+            std::move(host),
+            settings::SettingsLocation(appFolder,
+                                       settings::SettingsLocation::userFolderFromEnvironment()),
+            appFolder);
+    };
+}
 
 void ConfigCommands::restoreAtStart() {
     mixRead_ = true;

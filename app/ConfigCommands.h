@@ -1,12 +1,8 @@
 #pragma once
 
-#include "CommonDialog.h"
-#include "MessageBox.h"
-#include "MixerPanel.h"
-#include "NoiseEngine.h"
-#include "SettingsLocation.h"
+#include "settings/SettingsLocation.h"
+#include "ui/MixStore.h"
 
-#include <functional>
 #include <string>
 
 namespace qf {
@@ -14,22 +10,18 @@ namespace qf {
 // The main window's mix on disk: the settings file read at start and written at exit, and the
 // configuration files saved and loaded from the menu. A file that is not a whole, valid mix is
 // never half applied: the window and the channels stay as they were.
-class ConfigCommands {
+class ConfigCommands final : public MixStore {
 public:
     static constexpr const char* kFilter = "Quietfield Files (*.qfc)| *.qfc";
     static constexpr const char* kDeviceError =
         "Unable to Continue, Error creating Directsound object.";
     static constexpr const char* kBadSuffix = ".bad";
 
-    // What the commands work on, all owned by the main window.
-    struct Host {
-        MixerPanel& panel;
-        NoiseEngine& engine;
-        MessageBox& messages;
-        CommonDialog& dialog;
-        std::function<sound::WindowHandle()> window;
-        std::function<void()> playSound;
-    };
+    using Host = MixStore::Host;
+
+    // The stores of a program whose settings file sits in `appFolder`, with the user's own
+    // folder as the fallback.
+    static MixStore::Factory inFolder(std::string appFolder);
 
     ConfigCommands(Host host, settings::SettingsLocation location, std::string appFolder);
 
@@ -37,17 +29,17 @@ public:
     // channels' rates. Without one, each frequency slider takes its channel's own rate, so that
     // what is kept at exit is what was heard. A broken file is set aside as "settings.ini.bad"
     // and the start goes on as if there were none; takeStartupReport() then says what happened.
-    void restoreAtStart();
+    void restoreAtStart() override;
     // What the user should be told about the stored mix once the window is up; empty if nothing.
     // Handed out once.
-    std::string takeStartupReport();
+    std::string takeStartupReport() override;
     // Exit: writes the mix, to the user's own folder when the application folder's file cannot
     // be written. Says so, with the reason, when neither could be. Writes nothing when the
     // stored mix was never read (no sound output came up, or the file could not be read): the
     // controls then hold defaults, not the user's mix.
-    bool saveAtExit();
-    void loadConfig();
-    void saveConfig();
+    bool saveAtExit() override;
+    void loadConfig() override;
+    void saveConfig() override;
 
 private:
     // The dialog and the path box shown on every use; empty when the user chose nothing.

@@ -1,4 +1,4 @@
-#include "SettingsApplier.h"
+#include "app/SettingsApplier.h"
 
 namespace qf {
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "MixerPanel.h"
-#include "MixerSettings.h"
-#include "NoiseEngine.h"
+#include "engine/MixerPanel.h"
+#include "engine/NoiseEngine.h"
+#include "settings/MixerSettings.h"
 
 namespace qf {
 

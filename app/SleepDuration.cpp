@@ -1,4 +1,4 @@
-#include "SleepDuration.h"
+#include "app/SleepDuration.h"
 
 #include <algorithm>
 #include <cctype>

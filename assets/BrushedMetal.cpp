@@ -1,6 +1,6 @@
-#include "BrushedMetal.h"
+#include "assets/BrushedMetal.h"
 
-#include "UnitRandom.h"
+#include "assets/UnitRandom.h"
 
 #include <algorithm>
 #include <cmath>

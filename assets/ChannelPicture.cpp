@@ -1,6 +1,6 @@
-#include "ChannelPicture.h"
+#include "assets/ChannelPicture.h"
 
-#include "UnitRandom.h"
+#include "assets/UnitRandom.h"
 
 #include <QLinearGradient>
 #include <QPainter>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "NoiseKind.h"
+#include "assets/NoiseKind.h"
 
 #include <QImage>
 

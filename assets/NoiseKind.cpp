@@ -1,4 +1,4 @@
-#include "NoiseKind.h"
+#include "assets/NoiseKind.h"
 
 #include <array>
 

@@ -1,6 +1,6 @@
-#include "NoiseSynthesiser.h"
+#include "assets/NoiseSynthesiser.h"
 
-#include "UnitRandom.h"
+#include "assets/UnitRandom.h"
 
 #include <fftw3.h>
 

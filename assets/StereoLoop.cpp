@@ -1,4 +1,4 @@
-#include "StereoLoop.h"
+#include "assets/StereoLoop.h"
 
 #include <sndfile.h>
 

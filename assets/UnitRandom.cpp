@@ -1,4 +1,4 @@
-#include "UnitRandom.h"
+#include "assets/UnitRandom.h"
 
 UnitRandom::UnitRandom(std::uint64_t seed) : engine_(seed) {}
 

@@ -1,6 +1,6 @@
-#include "WindowArt.h"
+#include "assets/WindowArt.h"
 
-#include "NoiseKind.h"
+#include "assets/NoiseKind.h"
 
 #include <QLinearGradient>
 #include <QPainter>

@@ -1,7 +1,7 @@
 // Writes the program's icon into an icon-theme tree: FOLDER/hicolor/NxN/apps/NAME.png for each
 // size the desktop's launchers and panels commonly ask for, so none of them has to scale it.
 
-#include "WindowArt.h"
+#include "assets/WindowArt.h"
 
 #include <QDir>
 #include <QImage>

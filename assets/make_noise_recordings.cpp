@@ -1,8 +1,8 @@
 // Writes the five looping noise recordings into the folder given as the only argument.
 
-#include "NoiseKind.h"
-#include "NoiseSynthesiser.h"
-#include "StereoLoop.h"
+#include "assets/NoiseKind.h"
+#include "assets/NoiseSynthesiser.h"
+#include "assets/StereoLoop.h"
 
 #include <cstdio>
 #include <exception>

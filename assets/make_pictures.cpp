@@ -2,10 +2,10 @@
 // argument. The raster paint engine needs no application object as long as no text is
 // drawn, so this runs without any display.
 
-#include "BrushedMetal.h"
-#include "ChannelPicture.h"
-#include "NoiseKind.h"
-#include "WindowArt.h"
+#include "assets/BrushedMetal.h"
+#include "assets/ChannelPicture.h"
+#include "assets/NoiseKind.h"
+#include "assets/WindowArt.h"
 
 #include <QDir>
 #include <QImage>

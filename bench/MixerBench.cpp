@@ -3,8 +3,8 @@
 // blocks. The plain benchmarks take the path the mixer picks for this processor; the ones named
 // after a path take that one, so each can be compared.
 
-#include "Mixer.h"
-#include "Recording.h"
+#include "audio/Mixer.h"
+#include "audio/Recording.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,4 +1,4 @@
-#include "ChannelTable.h"
+#include "engine/ChannelTable.h"
 
 namespace qf {
 

@@ -1,4 +1,4 @@
-#include "MixTitle.h"
+#include "engine/MixTitle.h"
 
 #include <string_view>
 #include <vector>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ChannelTable.h"
+#include "engine/ChannelTable.h"
 
 #include <array>
 #include <string>

@@ -1,6 +1,6 @@
-#include "MixerControls.h"
+#include "engine/MixerControls.h"
 
-#include "FileLookup.h"
+#include "platform/files/FileLookup.h"
 
 #include <string>
 

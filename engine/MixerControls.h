@@ -1,8 +1,8 @@
 #pragma once
 
-#include "ChannelTable.h"
-#include "MixerPanel.h"
-#include "NoiseEngine.h"
+#include "engine/ChannelTable.h"
+#include "engine/MixerPanel.h"
+#include "engine/NoiseEngine.h"
 
 #include <array>
 #include <cstdint>

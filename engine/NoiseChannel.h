@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SoundBuffer.h"
+#include "platform/sound/VoiceHandle.h"
 
 #include <memory>
 #include <string>
@@ -15,7 +15,7 @@ struct NoiseChannel {
     std::string recordingFile;
     std::string pictureFile;
     // Empty when the recording could not be loaded; every operation then skips the channel.
-    std::unique_ptr<sound::SoundBuffer> buffer;
+    std::unique_ptr<sound::VoiceHandle> buffer;
 };
 
 } // namespace qf

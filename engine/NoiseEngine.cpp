@@ -1,6 +1,6 @@
-#include "NoiseEngine.h"
+#include "engine/NoiseEngine.h"
 
-#include "FileLookup.h"
+#include "platform/files/FileLookup.h"
 
 namespace qf {
 
@@ -56,10 +56,8 @@ void NoiseEngine::start(MixerPanel& panel, sound::WindowHandle window) {
     waveFormat_ = {};
     waveFormat_.formatTag = sound::WAVE_FORMAT_PCM;
     waveFormat_.channels = 2;
-    waveFormat_.samplesPerSec = 22050;
     waveFormat_.bitsPerSample = 16;
     waveFormat_.blockAlign = waveFormat_.channels * waveFormat_.bitsPerSample / 8;
-    waveFormat_.avgBytesPerSec = waveFormat_.blockAlign * waveFormat_.samplesPerSec;
     bufferDescription_.format = &waveFormat_;
 
     createChannels(panel);

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "ChannelTable.h"
-#include "DirectSound.h"
-#include "MessageBox.h"
-#include "MixerPanel.h"
-#include "NoiseChannel.h"
+#include "engine/ChannelTable.h"
+#include "engine/MixerPanel.h"
+#include "engine/NoiseChannel.h"
+#include "platform/sound/DirectSound.h"
+#include "platform/toolkit/MessageBox.h"
 
 #include <array>
 #include <functional>
@@ -47,7 +47,7 @@ public:
 
     NoiseChannel& channel(int number) { return channels_[number - 1]; }
     const NoiseChannel& channel(int number) const { return channels_[number - 1]; }
-    sound::SoundBuffer* buffer(int number) { return channel(number).buffer.get(); }
+    sound::VoiceHandle* buffer(int number) { return channel(number).buffer.get(); }
     bool hasDevice() const { return soundDevice_ != nullptr; }
     sound::SoundDevice* soundDevice() { return soundDevice_; }
     sound::SoundDevice* channelDevice() { return channelDevice_.get(); }

@@ -4,8 +4,8 @@
 // bytes, taken as a file name, go to the writer's test for its own temporaries, which reads
 // whatever names a folder holds.
 
-#include "AtomicFile.h"
-#include "SettingsText.h"
+#include "settings/AtomicFile.h"
+#include "settings/SettingsText.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "InformationText.h"
+#include "recorder/InformationText.h"
 
 #include <array>
 #include <charconv>

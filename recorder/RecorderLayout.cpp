@@ -1,6 +1,6 @@
-#include "RecorderLayout.h"
+#include "recorder/RecorderLayout.h"
 
-#include "AccessibleMarks.h"
+#include "widgets/AccessibleMarks.h"
 
 #include <QPalette>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Backdrop.h"
-#include "PictureButton.h"
-#include "Twips.h"
+#include "widgets/Backdrop.h"
+#include "widgets/PictureButton.h"
+#include "widgets/Twips.h"
 
 #include <QGroupBox>
 #include <QLabel>

@@ -1,6 +1,6 @@
-#include "RecorderWindow.h"
+#include "recorder/RecorderWindow.h"
 
-#include "InformationText.h"
+#include "recorder/InformationText.h"
 
 #include <QAction>
 #include <QCloseEvent>

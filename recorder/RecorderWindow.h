@@ -1,8 +1,8 @@
 #pragma once
 
-#include "MediaCommandSender.h"
-#include "RecorderLayout.h"
-#include "ToolWindow.h"
+#include "platform/mci/MediaCommandSender.h"
+#include "recorder/RecorderLayout.h"
+#include "widgets/ToolWindow.h"
 
 #include <QDateTime>
 #include <QTimer>

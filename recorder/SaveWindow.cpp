@@ -1,6 +1,6 @@
-#include "SaveWindow.h"
+#include "recorder/SaveWindow.h"
 
-#include "MediaPath.h"
+#include "platform/mci/MediaPath.h"
 
 #include <QLabel>
 #include <QLineEdit>

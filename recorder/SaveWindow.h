@@ -1,8 +1,8 @@
 #pragma once
 
-#include "MediaCommandSender.h"
-#include "QtMessageBox.h"
-#include "ToolWindow.h"
+#include "platform/mci/MediaCommandSender.h"
+#include "platform/toolkit/QtMessageBox.h"
+#include "widgets/ToolWindow.h"
 
 class QLabel;
 class QLineEdit;

@@ -1,4 +1,4 @@
-#include "MixerSettings.h"
+#include "settings/MixerSettings.h"
 
 #include <stdexcept>
 

@@ -1,7 +1,7 @@
-#include "SettingsFile.h"
+#include "settings/SettingsFile.h"
 
-#include "AtomicFile.h"
-#include "SettingsText.h"
+#include "settings/AtomicFile.h"
+#include "settings/SettingsText.h"
 
 #include <cerrno>
 #include <fcntl.h>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MixerSettings.h"
+#include "settings/MixerSettings.h"
 
 #include <cstddef>
 #include <filesystem>

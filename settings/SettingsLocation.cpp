@@ -1,7 +1,7 @@
-#include "SettingsLocation.h"
+#include "settings/SettingsLocation.h"
 
-#include "FileLookup.h"
-#include "SettingsFile.h"
+#include "platform/files/FileLookup.h"
+#include "settings/SettingsFile.h"
 
 #include <cerrno>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "SettingsText.h"
+#include "settings/SettingsText.h"
 
 #include <charconv>
 #include <cstdio>

@@ -1,6 +1,6 @@
-#include "AboutWindow.h"
+#include "ui/AboutWindow.h"
 
-#include "MakerTexts.h"
+#include "ui/MakerTexts.h"
 
 #include <QLabel>
 

@@ -1,4 +1,4 @@
-#include "ChannelCheckBox.h"
+#include "ui/ChannelCheckBox.h"
 
 namespace qf {
 

@@ -1,6 +1,6 @@
-#include "ContactWindow.h"
+#include "ui/ContactWindow.h"
 
-#include "MakerTexts.h"
+#include "ui/MakerTexts.h"
 
 #include <QLabel>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ToolWindow.h"
+#include "widgets/ToolWindow.h"
 
 class QLabel;
 

@@ -1,7 +1,7 @@
-#include "MainWindow.h"
+#include "ui/MainWindow.h"
 
-#include "FileLookup.h"
-#include "PictureFile.h"
+#include "platform/files/FileLookup.h"
+#include "widgets/PictureFile.h"
 
 #include <QCloseEvent>
 #include <QIcon>
@@ -17,17 +17,14 @@ const char* const kCaption = "Quietfield";
 const char* const kPausedCaption = "Quietfield (paused)";
 } // namespace
 
-MainWindow::MainWindow(std::string appFolder, MessageBox& messages,
+MainWindow::MainWindow(std::string appFolder, MessageBox& messages, const MixStore::Factory& store,
                        sound::DirectSound::OutputFactory outputs, CommonDialog* dialog,
                        QWidget* parent)
     : QMainWindow(parent), messages_(messages), engine_(appFolder, std::move(outputs)),
-      controls_(engine_, *this), playback_(engine_), ownDialog_(this),
+      controls_(engine_, *this), ownDialog_(this),
       fileDialog_(dialog != nullptr ? *dialog : ownDialog_),
-      config_({*this, engine_, messages_, fileDialog_, [this] { return winId(); },
-               [this] { PlaySound(); }},
-              settings::SettingsLocation(appFolder,
-                                         settings::SettingsLocation::userFolderFromEnvironment()),
-              appFolder),
+      config_(store({*this, engine_, messages_, fileDialog_, [this] { return winId(); },
+                     [this] { PlaySound(); }})),
       client_(new Backdrop(this)), layout_(std::make_unique<MainWindowLayout>(client_, appFolder)),
       menu_(std::make_unique<MainWindowMenu>(menuBar())) {
     setObjectName(QStringLiteral("Form1"));
@@ -47,10 +44,7 @@ MainWindow::MainWindow(std::string appFolder, MessageBox& messages,
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     connectControls();
     connectCommands();
-    connect(&playback_, &Playback::changed, this, [this] {
-        setWindowTitle(QString::fromLatin1(playback_.paused() ? kPausedCaption : kCaption));
-    });
-    engine_.setRestoreStep([this] { config_.restoreAtStart(); });
+    engine_.setRestoreStep([this] { config_->restoreAtStart(); });
 
     readoutTimer_.setInterval(50);
     connect(&readoutTimer_, &QTimer::timeout, this, [this] { controls_.refreshReadouts(); });
@@ -58,9 +52,9 @@ MainWindow::MainWindow(std::string appFolder, MessageBox& messages,
 
     outputWatch_.setInterval(kOutputWatchMs);
     connect(&outputWatch_, &QTimer::timeout, this, [this] {
-        playback_.deviceStarting();
+        emit outputStarting();
         const bool started = engine_.startWhenOutputArrives(*this, winId());
-        playback_.deviceStarted(started);
+        emit outputStarted(started);
         if (started) {
             outputWatch_.stop();
             // Inside the start-up's own message the report waits for the load to finish.
@@ -110,8 +104,9 @@ void MainWindow::connectControls() {
 }
 
 void MainWindow::controlChanged() {
-    // A pause or a sleep fade ends with any change to the mix; what plays may be new.
-    playback_.controlChanged();
+    // A pause or a sleep fade ends with any change to the mix, and what plays may be new: the
+    // program's playback hears of every one.
+    emit mixerControlChanged();
 }
 
 void MainWindow::connectCommands() {
@@ -122,11 +117,13 @@ void MainWindow::connectCommands() {
     connect(menu_->aboutAction, &QAction::triggered, this, &MainWindow::aboutRequested);
     connect(menu_->contactAction, &QAction::triggered, this, &MainWindow::contactRequested);
     connect(menu_->helpAction, &QAction::triggered, this, &MainWindow::helpRequested);
-    connect(menu_->loadConfigAction, &QAction::triggered, this, [this] { config_.loadConfig(); });
-    connect(menu_->saveConfigAction, &QAction::triggered, this, [this] { config_.saveConfig(); });
+    connect(menu_->loadConfigAction, &QAction::triggered, this, [this] { config_->loadConfig(); });
+    connect(menu_->saveConfigAction, &QAction::triggered, this, [this] { config_->saveConfig(); });
 }
 
-void MainWindow::AddToTray(QWidget*, QMenu*) {}
+void MainWindow::showPaused(bool paused) {
+    setWindowTitle(QString::fromLatin1(paused ? kPausedCaption : kCaption));
+}
 
 void MainWindow::load() {
     if (const QScreen* screen = this->screen()) {
@@ -153,7 +150,7 @@ void MainWindow::Initialise() {
 }
 
 void MainWindow::tellStartupReport() {
-    const std::string report = config_.takeStartupReport();
+    const std::string report = config_->takeStartupReport();
     if (!report.empty()) {
         messages_.show(report);
     }
@@ -179,7 +176,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 void MainWindow::Unload() {
     unloaded_ = true;
-    config_.saveAtExit();
+    config_->saveAtExit();
     if (unloadStep_) {
         unloadStep_();
     }

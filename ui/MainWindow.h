@@ -1,15 +1,14 @@
 #pragma once
 
-#include "Backdrop.h"
-#include "ConfigCommands.h"
-#include "MainWindowLayout.h"
-#include "MainWindowMenu.h"
-#include "MessageBox.h"
-#include "MixerControls.h"
-#include "MixerPanel.h"
-#include "NoiseEngine.h"
-#include "Playback.h"
-#include "QtCommonDialog.h"
+#include "engine/MixerControls.h"
+#include "engine/MixerPanel.h"
+#include "engine/NoiseEngine.h"
+#include "platform/toolkit/MessageBox.h"
+#include "platform/toolkit/QtCommonDialog.h"
+#include "ui/MainWindowLayout.h"
+#include "ui/MainWindowMenu.h"
+#include "ui/MixStore.h"
+#include "widgets/Backdrop.h"
 
 #include <QMainWindow>
 #include <QTimer>
@@ -25,8 +24,9 @@ namespace qf {
 class MainWindow final : public QMainWindow, public MixerPanel {
     Q_OBJECT
 public:
-    // Without a dialog of its own choosing the window uses the desktop's file dialog.
-    MainWindow(std::string appFolder, MessageBox& messages,
+    // `store` makes what keeps the mix on disk. Without a dialog of its own choosing the window
+    // uses the desktop's file dialog.
+    MainWindow(std::string appFolder, MessageBox& messages, const MixStore::Factory& store,
                sound::DirectSound::OutputFactory outputs = {}, CommonDialog* dialog = nullptr,
                QWidget* parent = nullptr);
     ~MainWindow() override;
@@ -37,8 +37,6 @@ public:
     void Initialise();
     void PlaySound();
     void StopSound();
-    // Does nothing and is never called: the program has no notification-area icon.
-    void AddToTray(QWidget* window, QMenu* menu);
 
     // MixerPanel
     int checkState(int row) const override;
@@ -57,9 +55,8 @@ public:
     Backdrop& client() { return *client_; }
     NoiseEngine& engine() { return engine_; }
     MixerControls& mixer() { return controls_; }
-    // Pause, play and the sleep fade, as the desktop's media controls and the sleep timer ask.
-    Playback& playback() { return playback_; }
-    ConfigCommands& config() { return config_; }
+    // The caption says whether the mix is paused.
+    void showPaused(bool paused);
     // The file last loaded into pictureBox, empty if none.
     const QString& pictureShown() const { return pictureShown_; }
     bool playTimerEnabled() const { return playTimerEnabled_; }
@@ -75,6 +72,12 @@ signals:
     void aboutRequested();
     void contactRequested();
     void helpRequested();
+    // A mixer control changed, by the user or the program, after its own handling.
+    void mixerControlChanged();
+    // Around each attempt to start the engine on an output that was missing at start; `made`
+    // says whether a device was made.
+    void outputStarting();
+    void outputStarted(bool made);
 
 protected:
     // The window's QueryUnload and Unload: every way of closing comes through here.
@@ -93,10 +96,9 @@ private:
     MessageBox& messages_;
     NoiseEngine engine_;
     MixerControls controls_;
-    Playback playback_;
     QtCommonDialog ownDialog_;
     CommonDialog& fileDialog_;
-    ConfigCommands config_;
+    std::unique_ptr<MixStore> config_;
     Backdrop* client_;
     std::unique_ptr<MainWindowLayout> layout_;
     std::unique_ptr<MainWindowMenu> menu_;

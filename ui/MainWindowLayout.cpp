@@ -1,8 +1,8 @@
-#include "MainWindowLayout.h"
+#include "ui/MainWindowLayout.h"
 
-#include "AccessibleMarks.h"
-#include "FileLookup.h"
-#include "PictureFile.h"
+#include "platform/files/FileLookup.h"
+#include "widgets/AccessibleMarks.h"
+#include "widgets/PictureFile.h"
 
 #include <vector>
 

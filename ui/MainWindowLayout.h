@@ -1,12 +1,12 @@
 #pragma once
 
-#include "Twips.h"
+#include "widgets/Twips.h"
 
-#include "ChannelCheckBox.h"
-#include "ChannelTable.h"
-#include "MixerSlider.h"
-#include "PictureButton.h"
-#include "SliderReading.h"
+#include "engine/ChannelTable.h"
+#include "ui/ChannelCheckBox.h"
+#include "ui/MixerSlider.h"
+#include "widgets/PictureButton.h"
+#include "widgets/SliderReading.h"
 
 #include <QGroupBox>
 #include <QLabel>

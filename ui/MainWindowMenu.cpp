@@ -1,4 +1,4 @@
-#include "MainWindowMenu.h"
+#include "ui/MainWindowMenu.h"
 
 #include <QShortcut>
 

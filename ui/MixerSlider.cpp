@@ -1,4 +1,4 @@
-#include "MixerSlider.h"
+#include "ui/MixerSlider.h"
 
 #include <QKeyEvent>
 

@@ -1,6 +1,6 @@
-#include "ProgramLook.h"
+#include "ui/ProgramLook.h"
 
-#include "FocusRingStyle.h"
+#include "widgets/FocusRingStyle.h"
 
 #include <QApplication>
 #include <QFont>

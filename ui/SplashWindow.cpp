@@ -1,6 +1,6 @@
-#include "SplashWindow.h"
+#include "ui/SplashWindow.h"
 
-#include "MakerTexts.h"
+#include "ui/MakerTexts.h"
 
 #include <QCloseEvent>
 #include <QLabel>

@@ -1,7 +1,7 @@
 // What one tick of the recorder window's 19 ms timer costs the media device: setting the time
 // format and asking for the length, on an open device, idle and while recording.
 
-#include "MediaControl.h"
+#include "platform/mci/MediaControl.h"
 
 #include <benchmark/benchmark.h>
 

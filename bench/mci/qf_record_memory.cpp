@@ -5,8 +5,8 @@
 //
 // usage: qf_record_memory [minutes]   (the scratch file goes to the user's cache folder)
 
-#include "FakeAudioPorts.h"
-#include "MediaControl.h"
+#include "platform/mci/MediaControl.h"
+#include "tests/mci/FakeAudioPorts.h"
 
 #include <unistd.h>
 

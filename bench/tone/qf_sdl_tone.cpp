@@ -3,7 +3,7 @@
 //
 // usage: qf_sdl_tone [period-frames]   (default: the program's own period)
 
-#include "SdlAudioOutput.h"
+#include "platform/sdl/SdlAudioOutput.h"
 
 #include <SDL.h>
 

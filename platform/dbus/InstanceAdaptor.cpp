@@ -1,6 +1,6 @@
-#include "InstanceAdaptor.h"
+#include "platform/dbus/InstanceAdaptor.h"
 
-#include "MprisService.h"
+#include "platform/dbus/MprisService.h"
 
 namespace qf {
 

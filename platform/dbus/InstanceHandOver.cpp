@@ -1,6 +1,6 @@
-#include "InstanceHandOver.h"
+#include "platform/dbus/InstanceHandOver.h"
 
-#include "MprisService.h"
+#include "platform/dbus/MprisService.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>

@@ -1,6 +1,6 @@
-#include "MprisPlayerAdaptor.h"
+#include "platform/dbus/MprisPlayerAdaptor.h"
 
-#include "MprisService.h"
+#include "platform/dbus/MprisService.h"
 
 namespace qf {
 

@@ -1,6 +1,6 @@
-#include "MprisRootAdaptor.h"
+#include "platform/dbus/MprisRootAdaptor.h"
 
-#include "MprisService.h"
+#include "platform/dbus/MprisService.h"
 
 namespace qf {
 

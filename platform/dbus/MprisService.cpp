@@ -1,8 +1,8 @@
-#include "MprisService.h"
+#include "platform/dbus/MprisService.h"
 
-#include "InstanceAdaptor.h"
-#include "MprisPlayerAdaptor.h"
-#include "MprisRootAdaptor.h"
+#include "platform/dbus/InstanceAdaptor.h"
+#include "platform/dbus/MprisPlayerAdaptor.h"
+#include "platform/dbus/MprisRootAdaptor.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "AudioPort.h"
-#include "DeviceCallback.h"
+#include "platform/mci/AudioPort.h"
+#include "platform/sdl/DeviceCallback.h"
 
 #include <memory>
 #include <string>

@@ -1,4 +1,4 @@
-#include "ByteRing.h"
+#include "platform/mci/ByteRing.h"
 
 #include <algorithm>
 #include <bit>

@@ -1,6 +1,6 @@
-#include "CaptureSink.h"
+#include "platform/mci/CaptureSink.h"
 
-#include "AudioPorts.h"
+#include "platform/mci/AudioPorts.h"
 
 #include <algorithm>
 #include <thread>

@@ -1,4 +1,4 @@
-#include "CommandText.h"
+#include "platform/mci/CommandText.h"
 
 #include <charconv>
 

@@ -1,7 +1,7 @@
-#include "MediaControl.h"
+#include "platform/mci/MediaControl.h"
 
-#include "MediaPath.h"
-#include "SystemAudioPorts.h"
+#include "platform/mci/MediaPath.h"
+#include "platform/mci/SystemAudioPorts.h"
 
 #include <algorithm>
 #include <charconv>

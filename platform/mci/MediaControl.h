@@ -1,10 +1,10 @@
 #pragma once
 
-#include "AudioPorts.h"
-#include "CommandText.h"
-#include "MediaCommandSender.h"
-#include "MediaError.h"
-#include "WaveAudioDevice.h"
+#include "platform/mci/AudioPorts.h"
+#include "platform/mci/CommandText.h"
+#include "platform/mci/MediaCommandSender.h"
+#include "platform/mci/MediaError.h"
+#include "platform/mci/WaveAudioDevice.h"
 
 #include <array>
 #include <filesystem>

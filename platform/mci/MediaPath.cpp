@@ -1,4 +1,4 @@
-#include "MediaPath.h"
+#include "platform/mci/MediaPath.h"
 
 #include <pwd.h>
 #include <unistd.h>

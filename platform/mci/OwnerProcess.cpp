@@ -1,4 +1,4 @@
-#include "OwnerProcess.h"
+#include "platform/mci/OwnerProcess.h"
 
 #include <signal.h>
 

@@ -1,4 +1,4 @@
-#include "PlaybackSource.h"
+#include "platform/mci/PlaybackSource.h"
 
 #include <cstring>
 

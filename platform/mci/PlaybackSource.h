@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ByteRing.h"
-#include "DeviceCallback.h"
+#include "platform/mci/ByteRing.h"
+#include "platform/sdl/DeviceCallback.h"
 
 #include <atomic>
 #include <cstdint>

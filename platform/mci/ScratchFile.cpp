@@ -1,7 +1,7 @@
-#include "ScratchFile.h"
+#include "platform/mci/ScratchFile.h"
 
-#include "MediaPath.h"
-#include "OwnerProcess.h"
+#include "platform/mci/MediaPath.h"
+#include "platform/mci/OwnerProcess.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "AudioDevice.h"
-#include "AudioPort.h"
+#include "platform/mci/AudioPort.h"
+#include "platform/sdl/AudioDevice.h"
 
 #include <memory>
 

@@ -1,6 +1,6 @@
-#include "SystemAudioPorts.h"
+#include "platform/mci/SystemAudioPorts.h"
 
-#include "SystemAudioPort.h"
+#include "platform/mci/SystemAudioPort.h"
 
 namespace qf::mci {
 

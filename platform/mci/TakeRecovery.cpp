@@ -1,9 +1,9 @@
-#include "TakeRecovery.h"
+#include "platform/mci/TakeRecovery.h"
 
-#include "AudioPorts.h"
-#include "MediaPath.h"
-#include "ScratchFile.h"
-#include "WaveSaver.h"
+#include "platform/mci/AudioPorts.h"
+#include "platform/mci/MediaPath.h"
+#include "platform/mci/ScratchFile.h"
+#include "platform/mci/WaveSaver.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,6 +1,6 @@
-#include "WaveAudioDevice.h"
+#include "platform/mci/WaveAudioDevice.h"
 
-#include "WaveSaver.h"
+#include "platform/mci/WaveSaver.h"
 
 #include <algorithm>
 #include <cstring>

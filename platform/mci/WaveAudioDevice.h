@@ -1,9 +1,9 @@
 #pragma once
 
-#include "AudioPorts.h"
-#include "CaptureSink.h"
-#include "PlaybackSource.h"
-#include "ScratchFile.h"
+#include "platform/mci/AudioPorts.h"
+#include "platform/mci/CaptureSink.h"
+#include "platform/mci/PlaybackSource.h"
+#include "platform/mci/ScratchFile.h"
 
 #include <atomic>
 #include <chrono>

@@ -1,7 +1,7 @@
-#include "WaveSaver.h"
+#include "platform/mci/WaveSaver.h"
 
-#include "AudioPorts.h"
-#include "OwnerProcess.h"
+#include "platform/mci/AudioPorts.h"
+#include "platform/mci/OwnerProcess.h"
 
 #include <fcntl.h>
 #include <sndfile.h>

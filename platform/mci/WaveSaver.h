@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ScratchFile.h"
+#include "platform/mci/ScratchFile.h"
 
 #include <cstdint>
 #include <filesystem>

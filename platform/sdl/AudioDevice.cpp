@@ -1,7 +1,7 @@
-#include "AudioDevice.h"
+#include "platform/sdl/AudioDevice.h"
 
-#include "AudioWorker.h"
-#include "DeviceSlot.h"
+#include "platform/sdl/AudioWorker.h"
+#include "platform/sdl/DeviceSlot.h"
 
 namespace qf::sound {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "DeviceFormat.h"
+#include "platform/sdl/DeviceFormat.h"
 
 #include <memory>
 

@@ -1,6 +1,6 @@
-#include "AudioSystem.h"
+#include "platform/sdl/AudioSystem.h"
 
-#include "AudioWorker.h"
+#include "platform/sdl/AudioWorker.h"
 
 namespace qf::sound {
 

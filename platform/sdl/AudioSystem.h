@@ -1,9 +1,9 @@
 #pragma once
 
-#include "AudioBackend.h"
-#include "AudioDevice.h"
-#include "DeviceCallback.h"
-#include "DeviceFormat.h"
+#include "platform/sdl/AudioBackend.h"
+#include "platform/sdl/AudioDevice.h"
+#include "platform/sdl/DeviceCallback.h"
+#include "platform/sdl/DeviceFormat.h"
 
 #include <chrono>
 #include <memory>

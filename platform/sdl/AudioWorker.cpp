@@ -1,4 +1,4 @@
-#include "AudioWorker.h"
+#include "platform/sdl/AudioWorker.h"
 
 #include <algorithm>
 #include <future>
@@ -73,7 +73,7 @@ std::shared_ptr<DeviceSlot> AudioWorker::open(const DeviceFormat& want, DeviceCa
             if (keepLooking) {
                 // Looked for again with the devices that went away; with nothing else open, the
                 // library is started afresh each time, as a server that appears later needs.
-                serverLost_ = true;
+                freshStartDue_ = true;
                 entries_.push_back(std::move(entry));
             }
             answer->set_value(why.empty() ? "the device did not open" : why);
@@ -167,7 +167,7 @@ AudioWorker::Clock::time_point AudioWorker::watch() {
     for (Entry& entry : entries_) {
         if (entry.id != 0 && backend_->lost(entry.id)) {
             closeDevice(entry);
-            serverLost_ = true;
+            freshStartDue_ = true;
         }
     }
     if (backend_->defaultChanged()) {
@@ -210,7 +210,7 @@ AudioWorker::Clock::time_point AudioWorker::watch() {
 void AudioWorker::recover(Clock::time_point now) {
     // With every device gone by itself the server most likely went away: some libraries keep
     // one connection to it for all devices, and only a fresh start reaches a new server.
-    if (serverLost_ && up_ && !anyOpen()) {
+    if (freshStartDue_ && up_ && !anyOpen()) {
         backend_->stop();
         up_ = false;
     }
@@ -221,7 +221,7 @@ void AudioWorker::recover(Clock::time_point now) {
             retryWait_ = std::min<Clock::duration>(retryWait_ * 2, kLongestRetry);
             return;
         }
-        serverLost_ = false;
+        freshStartDue_ = false;
     }
     bool all = true;
     for (Entry& entry : entries_) {
@@ -231,7 +231,7 @@ void AudioWorker::recover(Clock::time_point now) {
     }
     if (all) {
         retryWait_ = kFirstRetry;
-        serverLost_ = false;
+        freshStartDue_ = false;
     } else {
         retryAt_ = now + retryWait_;
         retryWait_ = std::min<Clock::duration>(retryWait_ * 2, kLongestRetry);

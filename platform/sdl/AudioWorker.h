@@ -1,8 +1,8 @@
 #pragma once
 
-#include "AudioBackend.h"
-#include "DeviceCallback.h"
-#include "DeviceSlot.h"
+#include "platform/sdl/AudioBackend.h"
+#include "platform/sdl/DeviceCallback.h"
+#include "platform/sdl/DeviceSlot.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -90,8 +90,9 @@ private:
     std::unique_ptr<AudioBackend> backend_;
     std::vector<Entry> entries_;
     bool up_ = false;
-    // A device went away by itself: when none is left open, the library starts afresh.
-    bool serverLost_ = false;
+    // A device went away by itself, or a first open failed: when none is left open, the
+    // library starts afresh before the next try.
+    bool freshStartDue_ = false;
     Clock::time_point retryAt_{};
     Clock::duration retryWait_ = kFirstRetry;
     std::optional<Clock::time_point> routeCheckAt_;

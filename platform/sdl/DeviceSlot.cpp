@@ -1,4 +1,4 @@
-#include "DeviceSlot.h"
+#include "platform/sdl/DeviceSlot.h"
 
 #include <cstring>
 #include <thread>

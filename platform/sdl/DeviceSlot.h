@@ -1,7 +1,7 @@
 #pragma once
 
-#include "DeviceCallback.h"
-#include "DeviceFormat.h"
+#include "platform/sdl/DeviceCallback.h"
+#include "platform/sdl/DeviceFormat.h"
 
 #include <atomic>
 #include <cstdint>

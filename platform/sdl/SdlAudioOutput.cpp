@@ -1,6 +1,6 @@
-#include "SdlAudioOutput.h"
+#include "platform/sdl/SdlAudioOutput.h"
 
-#include "Mixer.h"
+#include "audio/Mixer.h"
 
 #include <cstring>
 

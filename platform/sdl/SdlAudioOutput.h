@@ -1,10 +1,10 @@
 #pragma once
 
-#include "AudioDevice.h"
-#include "AudioOutput.h"
-#include "AudioSystem.h"
-#include "DeviceCallback.h"
-#include "DirectSound.h"
+#include "audio/AudioOutput.h"
+#include "platform/sdl/AudioDevice.h"
+#include "platform/sdl/AudioSystem.h"
+#include "platform/sdl/DeviceCallback.h"
+#include "platform/sound/DirectSound.h"
 
 #include <atomic>
 #include <memory>

@@ -1,6 +1,6 @@
-#include "SdlBackend.h"
+#include "platform/sdl/SdlBackend.h"
 
-#include "ServerInfoGuard.h"
+#include "platform/pulse/ServerInfoGuard.h"
 
 #include <SDL2/SDL.h>
 

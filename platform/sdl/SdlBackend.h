@@ -1,7 +1,7 @@
 #pragma once
 
-#include "AudioBackend.h"
-#include "PulseRouting.h"
+#include "platform/pulse/PulseRouting.h"
+#include "platform/sdl/AudioBackend.h"
 
 #include <chrono>
 #include <memory>

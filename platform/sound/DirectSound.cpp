@@ -1,4 +1,4 @@
-#include "DirectSound.h"
+#include "platform/sound/DirectSound.h"
 
 namespace qf::sound {
 

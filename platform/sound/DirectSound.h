@@ -1,8 +1,8 @@
 #pragma once
 
-#include "AudioOutput.h"
-#include "SoundDevice.h"
-#include "SoundTypes.h"
+#include "audio/AudioOutput.h"
+#include "platform/sound/SoundDevice.h"
+#include "platform/sound/SoundTypes.h"
 
 #include <functional>
 #include <memory>

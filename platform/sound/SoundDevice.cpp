@@ -1,6 +1,6 @@
-#include "SoundDevice.h"
+#include "platform/sound/SoundDevice.h"
 
-#include "Recording.h"
+#include "audio/Recording.h"
 
 namespace qf::sound {
 
@@ -12,14 +12,13 @@ SoundResult SoundDevice::SetCooperativeLevel(WindowHandle window, std::uint32_t 
         return SoundResult::InvalidParam;
     }
     window_ = window;
-    level_ = level;
     return SoundResult::Ok;
 }
 
 SoundResult SoundDevice::CreateSoundBufferFromFile(const std::string& path,
                                                    const BufferDescription& description,
                                                    const WaveFormatEx& format,
-                                                   std::unique_ptr<SoundBuffer>& buffer,
+                                                   std::unique_ptr<VoiceHandle>& buffer,
                                                    std::string* reason) {
     buffer.reset();
     std::string why;
@@ -45,7 +44,7 @@ SoundResult SoundDevice::CreateSoundBufferFromFile(const std::string& path,
         return SoundResult::OutOfVoices;
     }
     buffer =
-        std::make_unique<SoundBuffer>(mixer_, *voice, description.flags, recording->sampleRate(),
+        std::make_unique<VoiceHandle>(mixer_, *voice, description.flags, recording->sampleRate(),
                                       static_cast<std::uint32_t>(recording->frames()));
     return SoundResult::Ok;
 }

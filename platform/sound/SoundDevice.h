@@ -1,16 +1,16 @@
 #pragma once
 
-#include "AudioOutput.h"
-#include "Mixer.h"
-#include "SoundBuffer.h"
-#include "SoundTypes.h"
+#include "audio/AudioOutput.h"
+#include "audio/Mixer.h"
+#include "platform/sound/SoundTypes.h"
+#include "platform/sound/VoiceHandle.h"
 
 #include <memory>
 #include <string>
 
 namespace qf::sound {
 
-// The opened output device: it makes secondary buffers and mixes every playing one.
+// The opened output device: it makes a voice for each recording and mixes every playing one.
 class SoundDevice {
 public:
     SoundDevice(std::unique_ptr<AudioOutput> output, std::shared_ptr<Mixer> mixer);
@@ -24,7 +24,7 @@ public:
     SoundResult CreateSoundBufferFromFile(const std::string& path,
                                           const BufferDescription& description,
                                           const WaveFormatEx& format,
-                                          std::unique_ptr<SoundBuffer>& buffer,
+                                          std::unique_ptr<VoiceHandle>& buffer,
                                           std::string* reason = nullptr);
 
     Mixer& mixer() { return *mixer_; }
@@ -52,7 +52,6 @@ private:
     // Declared after the mixer so it stops pulling before the mixer can go.
     std::unique_ptr<AudioOutput> output_;
     WindowHandle window_ = 0;
-    std::uint32_t level_ = 0;
 };
 
 } // namespace qf::sound

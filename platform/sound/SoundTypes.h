@@ -1,5 +1,7 @@
 #pragma once
 
+#include "audio/SoundResult.h"
+
 #include <cstdint>
 
 namespace qf::sound {
@@ -26,11 +28,10 @@ constexpr std::uint32_t DSBFREQUENCY_MAX = 200000;
 
 constexpr std::uint16_t WAVE_FORMAT_PCM = 1;
 
+// A buffer plays at its recording's own rate, so the record carries no rate.
 struct WaveFormatEx {
     std::uint16_t formatTag = 0;
     std::uint16_t channels = 0;
-    std::uint32_t samplesPerSec = 0;
-    std::uint32_t avgBytesPerSec = 0;
     std::uint16_t blockAlign = 0;
     std::uint16_t bitsPerSample = 0;
     std::uint16_t extraSize = 0;
@@ -45,17 +46,5 @@ struct BufferDescription {
 
 // Opaque handle of the window a device cooperates with.
 using WindowHandle = std::uintptr_t;
-
-enum class SoundResult {
-    Ok,
-    InvalidParam,
-    ControlUnavailable,
-    NoDriver,
-    FileNotFound,
-    BadFormat,
-    OutOfVoices,
-};
-
-const char* describe(SoundResult result);
 
 } // namespace qf::sound

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CommonDialog.h"
+#include "platform/toolkit/CommonDialog.h"
 
 #include <QPointer>
 #include <QString>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MessageBox.h"
+#include "platform/toolkit/MessageBox.h"
 
 #include <QPointer>
 #include <QWidget>

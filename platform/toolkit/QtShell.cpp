@@ -1,4 +1,4 @@
-#include "QtShell.h"
+#include "platform/toolkit/QtShell.h"
 
 #include <QDesktopServices>
 #include <QString>

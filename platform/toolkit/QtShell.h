@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Shell.h"
+#include "platform/toolkit/Shell.h"
 
 namespace qf {
 

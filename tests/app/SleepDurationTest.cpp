@@ -1,6 +1,6 @@
 // What `--sleep` accepts, and the words it answers everything else with.
 
-#include "SleepDuration.h"
+#include "app/SleepDuration.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "SignalStats.h"
-#include "SoundFile.h"
-#include "WelchAnalyser.h"
+#include "tests/assets/SoundFile.h"
+#include "tests/support/SignalStats.h"
+#include "tests/support/WelchAnalyser.h"
 
 #include <sndfile.h>
 

@@ -1,4 +1,4 @@
-#include "SoundFile.h"
+#include "tests/assets/SoundFile.h"
 
 #include <sndfile.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "MixerControls.h"
-#include "MixerPanel.h"
+#include "engine/MixerControls.h"
+#include "engine/MixerPanel.h"
 
 #include <array>
 #include <string>

@@ -1,4 +1,4 @@
-#include "FileLookup.h"
+#include "platform/files/FileLookup.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The title the media controls show: the colours that play, brightest first, in plain words.
 
-#include "MixTitle.h"
+#include "engine/MixTitle.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "MixerControls.h"
-#include "FakeAppFolder.h"
-#include "FakePanel.h"
-#include "NoiseEngine.h"
-#include "OfflineOutput.h"
+#include "engine/MixerControls.h"
+#include "audio/OfflineOutput.h"
+#include "engine/NoiseEngine.h"
+#include "tests/engine/FakePanel.h"
+#include "tests/fixtures/FakeAppFolder.h"
 
 #include <gtest/gtest.h>
 

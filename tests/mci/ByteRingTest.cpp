@@ -1,7 +1,7 @@
 // The ring between a device's callback and the spooling thread, worked from two threads with
 // sizes that never line up with its end, so every byte crosses the wrap-around in some split.
 
-#include "ByteRing.h"
+#include "platform/mci/ByteRing.h"
 
 #include <gtest/gtest.h>
 

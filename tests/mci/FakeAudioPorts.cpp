@@ -1,4 +1,4 @@
-#include "FakeAudioPorts.h"
+#include "tests/mci/FakeAudioPorts.h"
 
 #include <cstring>
 #include <thread>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "AudioPorts.h"
+#include "platform/mci/AudioPorts.h"
 
 #include <atomic>
 #include <chrono>

@@ -2,10 +2,10 @@
 // message otherwise): recording stops at what fitted, which stays playable and savable, and a
 // save that does not fit leaves an existing file as it was.
 
-#include "FakeAudioPorts.h"
-#include "MediaControl.h"
-#include "RecorderTestKit.h"
-#include "SoundTestKit.h"
+#include "platform/mci/MediaControl.h"
+#include "tests/audio/SoundTestKit.h"
+#include "tests/mci/FakeAudioPorts.h"
+#include "tests/mci/RecorderTestKit.h"
 
 #include <gtest/gtest.h>
 

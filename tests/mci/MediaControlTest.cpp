@@ -2,11 +2,10 @@
 // of the recorder, every kind of error (which must change nothing), reply lengths, time
 // formats and keywords in any case.
 
-#include "MediaControl.h"
-#include "FakeAudioPorts.h"
-#include "MediaCommands.h"
-#include "RecorderTestKit.h"
-#include "SoundTestKit.h"
+#include "platform/mci/MediaControl.h"
+#include "tests/audio/SoundTestKit.h"
+#include "tests/mci/FakeAudioPorts.h"
+#include "tests/mci/RecorderTestKit.h"
 
 #include <gtest/gtest.h>
 
@@ -276,18 +275,6 @@ TEST_F(MediaControlTest, AnInputGoneBeforeRecordingKeepsTheOldRecording) {
     EXPECT_EQ(ask("status capture mode"), "stopped");
     EXPECT_EQ(media.device()->length(), length);
     EXPECT_EQ(std::filesystem::file_size(media.device()->scratchPath()), length);
-}
-
-TEST_F(MediaControlTest, TheMediaCommandOperationReachesTheInstalledDevice) {
-    char reply[255] = "#";
-    EXPECT_NE(mciSendString("status capture mode", reply, sizeof reply, nullptr), 0u);
-    EXPECT_STREQ(reply, "");
-    installMediaCommands(&media);
-    EXPECT_EQ(mciSendString("open new type waveaudio alias capture", nullptr, 0, nullptr), 0u);
-    EXPECT_EQ(mciSendString("status capture mode", reply, sizeof reply, nullptr), 0u);
-    EXPECT_STREQ(reply, "stopped");
-    installMediaCommands(nullptr);
-    EXPECT_NE(mciSendString("status capture mode", reply, sizeof reply, nullptr), 0u);
 }
 
 } // namespace

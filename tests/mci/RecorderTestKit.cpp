@@ -1,4 +1,4 @@
-#include "RecorderTestKit.h"
+#include "tests/mci/RecorderTestKit.h"
 
 #include <sndfile.h>
 

@@ -2,13 +2,13 @@
 // playback and in the saved WAV file; a new recording in place of the old; our scratch files
 // cleaned up and other processes' left alone; a device lost and reopened while recording.
 
-#include "AudioSystem.h"
-#include "FakeAudioPorts.h"
-#include "FakeBackend.h"
-#include "MediaControl.h"
-#include "RecorderTestKit.h"
-#include "SoundTestKit.h"
-#include "WaveSaver.h"
+#include "platform/mci/MediaControl.h"
+#include "platform/mci/WaveSaver.h"
+#include "platform/sdl/AudioSystem.h"
+#include "tests/audio/SoundTestKit.h"
+#include "tests/mci/FakeAudioPorts.h"
+#include "tests/mci/RecorderTestKit.h"
+#include "tests/sdl/FakeBackend.h"
 
 #include <gtest/gtest.h>
 #include <sndfile.h>

@@ -2,13 +2,13 @@
 // the recovered folder at the next start, holding what was captured; a running process's files
 // are left alone; a killed save's temporary is removed.
 
-#include "TakeRecovery.h"
-#include "FakeAudioPorts.h"
-#include "MediaControl.h"
-#include "RecorderTestKit.h"
-#include "ScratchFile.h"
-#include "SoundTestKit.h"
-#include "WaveSaver.h"
+#include "platform/mci/TakeRecovery.h"
+#include "platform/mci/MediaControl.h"
+#include "platform/mci/ScratchFile.h"
+#include "platform/mci/WaveSaver.h"
+#include "tests/audio/SoundTestKit.h"
+#include "tests/mci/FakeAudioPorts.h"
+#include "tests/mci/RecorderTestKit.h"
 
 #include <gtest/gtest.h>
 #include <sndfile.h>

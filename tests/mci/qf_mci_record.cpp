@@ -4,9 +4,9 @@
 //
 // usage: qf_mci_record SECONDS PAUSE_SECONDS WAV_PATH
 
-#include "AudioSystem.h"
-#include "MediaControl.h"
-#include "SdlBackend.h"
+#include "platform/mci/MediaControl.h"
+#include "platform/sdl/AudioSystem.h"
+#include "platform/sdl/SdlBackend.h"
 
 #include <chrono>
 #include <cstdio>

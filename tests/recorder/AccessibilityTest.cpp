@@ -1,9 +1,10 @@
-#include "FakeAppFolder.h"
-#include "FakeMedia.h"
-#include "MainWindow.h"
-#include "OfflineOutput.h"
-#include "RecorderWindow.h"
-#include "SaveWindow.h"
+#include "app/ConfigCommands.h"
+#include "audio/OfflineOutput.h"
+#include "recorder/RecorderWindow.h"
+#include "recorder/SaveWindow.h"
+#include "tests/fixtures/FakeAppFolder.h"
+#include "tests/recorder/FakeMedia.h"
+#include "ui/MainWindow.h"
 
 #include <QAccessible>
 #include <QAccessibleValueInterface>
@@ -27,7 +28,7 @@ QAccessibleInterface* of(QObject* object) {
 class AccessibilityTest : public ::testing::Test {
 protected:
     AccessibilityTest()
-        : window(folder.str(), messages,
+        : window(folder.str(), messages, qf::ConfigCommands::inFolder(folder.str()),
                  [] { return std::make_unique<qf::sound::OfflineOutput>(); }),
           ui(window.controlsLayout()) {
         window.load();

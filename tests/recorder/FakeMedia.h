@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MediaCommandSender.h"
+#include "platform/mci/MediaCommandSender.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,8 +1,8 @@
-#include "AppWindows.h"
-#include "FakeAppFolder.h"
-#include "FakeMedia.h"
-#include "OfflineOutput.h"
-#include "Shell.h"
+#include "app/AppWindows.h"
+#include "audio/OfflineOutput.h"
+#include "platform/toolkit/Shell.h"
+#include "tests/fixtures/FakeAppFolder.h"
+#include "tests/recorder/FakeMedia.h"
 
 #include <QApplication>
 #include <QCoreApplication>

@@ -1,5 +1,5 @@
-#include "RecorderWindow.h"
-#include "FakeMedia.h"
+#include "recorder/RecorderWindow.h"
+#include "tests/recorder/FakeMedia.h"
 
 #include <QAction>
 #include <QMenu>

@@ -1,12 +1,12 @@
 // The recorder and its save window over the real media device (with a fake sound card): a save
 // window left open across Reset must not put the empty recording in place of a good file.
 
-#include "FakeAudioPorts.h"
-#include "MediaControl.h"
-#include "RecorderWindow.h"
-#include "SaveWindow.h"
-#include "TemporaryHome.h"
-#include "TestDoubles.h"
+#include "platform/mci/MediaControl.h"
+#include "recorder/RecorderWindow.h"
+#include "recorder/SaveWindow.h"
+#include "tests/fixtures/TemporaryHome.h"
+#include "tests/fixtures/TestDoubles.h"
+#include "tests/mci/FakeAudioPorts.h"
 
 #include <QLineEdit>
 #include <QPointer>

@@ -1,7 +1,7 @@
-#include "SaveWindow.h"
-#include "FakeMedia.h"
-#include "TemporaryHome.h"
-#include "TestDoubles.h"
+#include "recorder/SaveWindow.h"
+#include "tests/fixtures/TemporaryHome.h"
+#include "tests/fixtures/TestDoubles.h"
+#include "tests/recorder/FakeMedia.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -3,11 +3,11 @@
 // opens and closes devices all the while. Under ThreadSanitizer this also checks every hand-over
 // between the owner's thread, the device threads and the interface thread.
 
-#include "AudioSystem.h"
-#include "AudioWorker.h"
-#include "FakeBackend.h"
-#include "SdlAudioOutput.h"
-#include "SoundTestKit.h"
+#include "platform/sdl/AudioSystem.h"
+#include "platform/sdl/AudioWorker.h"
+#include "platform/sdl/SdlAudioOutput.h"
+#include "tests/audio/SoundTestKit.h"
+#include "tests/sdl/FakeBackend.h"
 
 #include <gtest/gtest.h>
 

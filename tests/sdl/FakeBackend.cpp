@@ -1,4 +1,4 @@
-#include "FakeBackend.h"
+#include "tests/sdl/FakeBackend.h"
 
 #include <algorithm>
 #include <chrono>

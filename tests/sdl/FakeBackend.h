@@ -1,6 +1,6 @@
 #pragma once
 
-#include "AudioBackend.h"
+#include "platform/sdl/AudioBackend.h"
 
 #include <atomic>
 #include <condition_variable>

@@ -1,11 +1,11 @@
 // The real output through SDL2. SDL's `dummy` driver pulls the mixer from its own thread at
 // the pace of a real device but makes no sound, so these run on machines without any.
 
-#include "SoundTestKit.h"
+#include "tests/audio/SoundTestKit.h"
 
-#include "AudioSystem.h"
-#include "SdlAudioOutput.h"
-#include "SdlBackend.h"
+#include "platform/sdl/AudioSystem.h"
+#include "platform/sdl/SdlAudioOutput.h"
+#include "platform/sdl/SdlBackend.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +20,7 @@ using namespace testkit;
 using namespace std::chrono_literals;
 
 // Waits up to `limit` for the buffer to have moved past `from`; returns where it is then.
-std::uint32_t waitForProgress(const SoundBuffer& buffer, std::uint32_t from,
+std::uint32_t waitForProgress(const VoiceHandle& buffer, std::uint32_t from,
                               std::chrono::milliseconds limit) {
     const auto until = std::chrono::steady_clock::now() + limit;
     std::uint32_t now = buffer.GetCurrentPosition();

@@ -5,7 +5,7 @@
 //
 // Usage: qf_pulse_routing_check DEFAULT_SINK OTHER_SINK
 
-#include "PulseRouting.h"
+#include "platform/pulse/PulseRouting.h"
 
 #include <chrono>
 #include <cstdio>

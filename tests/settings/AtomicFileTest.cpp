@@ -1,5 +1,5 @@
-#include "AtomicFile.h"
-#include "TempFolder.h"
+#include "settings/AtomicFile.h"
+#include "tests/settings/TempFolder.h"
 
 #include <gtest/gtest.h>
 

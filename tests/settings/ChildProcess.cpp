@@ -1,4 +1,4 @@
-#include "ChildProcess.h"
+#include "tests/settings/ChildProcess.h"
 
 #include <cerrno>
 #include <stdexcept>

@@ -1,7 +1,7 @@
-#include "SettingsFile.h"
-#include "SettingsText.h"
-#include "StatusPrinter.h"
-#include "TempFolder.h"
+#include "settings/SettingsFile.h"
+#include "settings/SettingsText.h"
+#include "tests/settings/StatusPrinter.h"
+#include "tests/settings/TempFolder.h"
 
 #include <gtest/gtest.h>
 

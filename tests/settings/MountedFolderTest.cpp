@@ -1,8 +1,8 @@
-#include "ChildProcess.h"
-#include "SettingsFile.h"
-#include "SettingsLocation.h"
-#include "SettingsText.h"
-#include "TempFolder.h"
+#include "settings/SettingsFile.h"
+#include "settings/SettingsLocation.h"
+#include "settings/SettingsText.h"
+#include "tests/settings/ChildProcess.h"
+#include "tests/settings/TempFolder.h"
 
 #include <gtest/gtest.h>
 

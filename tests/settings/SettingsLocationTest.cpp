@@ -1,5 +1,5 @@
-#include "SettingsLocation.h"
-#include "TempFolder.h"
+#include "settings/SettingsLocation.h"
+#include "tests/settings/TempFolder.h"
 
 #include <gtest/gtest.h>
 

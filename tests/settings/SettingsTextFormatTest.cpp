@@ -1,5 +1,5 @@
-#include "ExampleMix.h"
-#include "SettingsText.h"
+#include "settings/SettingsText.h"
+#include "tests/settings/ExampleMix.h"
 
 #include <gtest/gtest.h>
 

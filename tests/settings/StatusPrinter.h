@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SettingsFile.h"
+#include "settings/SettingsFile.h"
 
 #include <ostream>
 

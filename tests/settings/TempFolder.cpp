@@ -1,6 +1,6 @@
-#include "TempFolder.h"
+#include "tests/settings/TempFolder.h"
 
-#include "AtomicFile.h"
+#include "settings/AtomicFile.h"
 
 #include <cstdlib>
 #include <fstream>

@@ -1,4 +1,4 @@
-#include "SignalStats.h"
+#include "tests/support/SignalStats.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "WelchAnalyser.h"
+#include "tests/support/WelchAnalyser.h"
 
 #include <gtest/gtest.h>
 

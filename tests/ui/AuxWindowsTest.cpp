@@ -1,7 +1,7 @@
-#include "AboutWindow.h"
-#include "ContactWindow.h"
-#include "QtShell.h"
-#include "SplashWindow.h"
+#include "platform/toolkit/QtShell.h"
+#include "ui/AboutWindow.h"
+#include "ui/ContactWindow.h"
+#include "ui/SplashWindow.h"
 
 #include <QApplication>
 #include <QFontInfo>

@@ -1,4 +1,4 @@
-#include "QtCommonDialog.h"
+#include "platform/toolkit/QtCommonDialog.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>

@@ -1,7 +1,8 @@
-#include "FakeAppFolder.h"
-#include "MainWindow.h"
-#include "OfflineOutput.h"
-#include "TestDoubles.h"
+#include "app/ConfigCommands.h"
+#include "audio/OfflineOutput.h"
+#include "tests/fixtures/FakeAppFolder.h"
+#include "tests/fixtures/TestDoubles.h"
+#include "ui/MainWindow.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -65,7 +66,7 @@ class ConfigTest : public ::testing::Test {
 protected:
     void open(const std::function<void()>& beforeLoad = {}) {
         window = std::make_unique<MainWindow>(
-            folder.str(), messages,
+            folder.str(), messages, qf::ConfigCommands::inFolder(folder.str()),
             [this]() -> std::unique_ptr<qf::sound::AudioOutput> {
                 if (devicesLeft-- > 0) {
                     return std::make_unique<qf::sound::OfflineOutput>();
@@ -80,7 +81,7 @@ protected:
         window->load();
     }
 
-    qf::sound::SoundBuffer& channel(int row) { return *window->engine().buffer(row); }
+    qf::sound::VoiceHandle& channel(int row) { return *window->engine().buffer(row); }
     fs::path settingsFile() const { return folder.path() / "settings.ini"; }
 
     std::vector<int> values() {
@@ -154,7 +155,8 @@ TEST_F(ConfigTest, NoOutputAtStartLeavesTheStoredMixAloneAndPlaysItOnceTheOutput
         int rate_ = 0;
     };
     window = std::make_unique<MainWindow>(
-        folder.str(), messages, [&] { return std::make_unique<LateOutput>(looks); }, &dialog);
+        folder.str(), messages, qf::ConfigCommands::inFolder(folder.str()),
+        [&] { return std::make_unique<LateOutput>(looks); }, &dialog);
     window->load();
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0],

@@ -2,15 +2,16 @@
 // pictures: a focus mark that stands out from whatever it covers, captions of disabled buttons
 // that can be read, and texts that fit their boxes.
 
-#include "AboutWindow.h"
-#include "ContactWindow.h"
-#include "FakeAppFolder.h"
-#include "MainWindow.h"
-#include "ProgramLook.h"
-#include "RecorderWindow.h"
-#include "SaveWindow.h"
-#include "SplashWindow.h"
-#include "TestDoubles.h"
+#include "app/ConfigCommands.h"
+#include "recorder/RecorderWindow.h"
+#include "recorder/SaveWindow.h"
+#include "tests/fixtures/FakeAppFolder.h"
+#include "tests/fixtures/TestDoubles.h"
+#include "ui/AboutWindow.h"
+#include "ui/ContactWindow.h"
+#include "ui/MainWindow.h"
+#include "ui/ProgramLook.h"
+#include "ui/SplashWindow.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -198,7 +199,8 @@ private:
 };
 
 TEST_F(LookTest, EveryTabStopGetsARingThatStandsOutFromWhatItCovers) {
-    qf::MainWindow main(folder.str(), messages, qf::test::offlineOutputs());
+    qf::MainWindow main(folder.str(), messages, qf::ConfigCommands::inFolder(folder.str()),
+                        qf::test::offlineOutputs());
     expectRingsOnEveryStop(&main);
     const std::unique_ptr<qf::RecorderWindow> recorder(new qf::RecorderWindow(folder.str(), media));
     expectRingsOnEveryStop(recorder.get());
@@ -245,7 +247,8 @@ TEST_F(LookTest, DisabledCaptionsCanBeReadAndStillLookDisabled) {
 }
 
 TEST_F(LookTest, TextsFitTheirBoxesInEveryWindow) {
-    qf::MainWindow main(folder.str(), messages, qf::test::offlineOutputs());
+    qf::MainWindow main(folder.str(), messages, qf::ConfigCommands::inFolder(folder.str()),
+                        qf::test::offlineOutputs());
     // The widest reading the frequency sliders can ask for.
     for (int row = 1; row <= 5; ++row) {
         main.setReadout(row, "32767");

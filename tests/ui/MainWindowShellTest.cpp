@@ -1,6 +1,7 @@
-#include "FakeAppFolder.h"
-#include "MainWindow.h"
-#include "OfflineOutput.h"
+#include "app/ConfigCommands.h"
+#include "audio/OfflineOutput.h"
+#include "tests/fixtures/FakeAppFolder.h"
+#include "ui/MainWindow.h"
 
 #include <QMenuBar>
 #include <QSet>
@@ -30,8 +31,8 @@ class MainWindowShellTest : public ::testing::Test {
 protected:
     MainWindowShellTest()
         : window(
-              folder.str(), messages, [] { return std::make_unique<qf::sound::OfflineOutput>(); },
-              &dialog) {
+              folder.str(), messages, qf::ConfigCommands::inFolder(folder.str()),
+              [] { return std::make_unique<qf::sound::OfflineOutput>(); }, &dialog) {
         window.setUnloadStep([this] {
             ++unloads;
             stoppedBeforeUnload = !window.engine().buffer(1)->IsPlaying();

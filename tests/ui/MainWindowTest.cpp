@@ -1,10 +1,11 @@
-#include "MainWindow.h"
-#include "AudioSystem.h"
-#include "FakeAppFolder.h"
-#include "OfflineOutput.h"
-#include "SdlAudioOutput.h"
-#include "SdlBackend.h"
-#include "TestDoubles.h"
+#include "ui/MainWindow.h"
+#include "app/ConfigCommands.h"
+#include "audio/OfflineOutput.h"
+#include "platform/sdl/AudioSystem.h"
+#include "platform/sdl/SdlAudioOutput.h"
+#include "platform/sdl/SdlBackend.h"
+#include "tests/fixtures/FakeAppFolder.h"
+#include "tests/fixtures/TestDoubles.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -26,7 +27,8 @@ using qf::test::RecordingMessages;
 class MainWindowTest : public ::testing::Test {
 protected:
     void open(qf::sound::DirectSound::OutputFactory outputs = qf::test::offlineOutputs()) {
-        window = std::make_unique<MainWindow>(folder.str(), messages, std::move(outputs));
+        window = std::make_unique<MainWindow>(
+            folder.str(), messages, qf::ConfigCommands::inFolder(folder.str()), std::move(outputs));
         window->load();
         ui = &window->controlsLayout();
     }
@@ -39,7 +41,7 @@ protected:
         return std::filesystem::path(window->pictureShown().toStdString()).filename().string();
     }
 
-    qf::sound::SoundBuffer& channel(int row) { return *window->engine().buffer(row); }
+    qf::sound::VoiceHandle& channel(int row) { return *window->engine().buffer(row); }
 
     FakeAppFolder folder;
     RecordingMessages messages;

@@ -1,4 +1,4 @@
-#include "QtMessageBox.h"
+#include "platform/toolkit/QtMessageBox.h"
 
 #include <QApplication>
 #include <QLabel>

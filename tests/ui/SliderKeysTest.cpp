@@ -1,6 +1,7 @@
-#include "FakeAppFolder.h"
-#include "MainWindow.h"
-#include "TestDoubles.h"
+#include "app/ConfigCommands.h"
+#include "tests/fixtures/FakeAppFolder.h"
+#include "tests/fixtures/TestDoubles.h"
+#include "ui/MainWindow.h"
 
 #include <QApplication>
 #include <QStyle>
@@ -46,11 +47,12 @@ class SliderKeysTest : public ::testing::Test {
 protected:
     SliderKeysTest()
         : window(std::make_unique<qf::MainWindow>(folder.str(), messages,
+                                                  qf::ConfigCommands::inFolder(folder.str()),
                                                   qf::test::offlineOutputs())) {
         window->load();
     }
 
-    qf::sound::SoundBuffer& channel(int row) { return *window->engine().buffer(row); }
+    qf::sound::VoiceHandle& channel(int row) { return *window->engine().buffer(row); }
 
     qf::test::FakeAppFolder folder;
     qf::test::RecordingMessages messages;

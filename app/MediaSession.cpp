@@ -1,0 +1,99 @@
+#include "app/MediaSession.h"
+
+#include "app/AppWindows.h"
+#include "app/Playback.h"
+#include "app/SleepDuration.h"
+#include "engine/MixTitle.h"
+
+#include <QTimer>
+
+namespace qf {
+
+MediaSession::MediaSession(AppWindows& windows, SleepTimer& sleep,
+                           std::function<void()> closeProgram, QObject* parent)
+    : QObject(parent), windows_(windows), sleep_(sleep), closeProgram_(std::move(closeProgram)) {
+    connect(&windows_, &AppWindows::mainWindowCreated, this, &MediaSession::follow);
+    connect(&sleep_, &SleepTimer::fadeDue, this, [this](std::chrono::milliseconds length) {
+        if (Playback* p = playback()) {
+            p->fadeForSleep(length);
+        }
+    });
+    connect(&sleep_, &SleepTimer::expired, this, [this] { closeProgram_(); });
+}
+
+Playback* MediaSession::playback() const {
+    return windows_.playback();
+}
+
+void MediaSession::follow(MainWindow* main) {
+    Playback* p = windows_.playback();
+    connect(p, &Playback::changed, this, &MediaSession::publish);
+    connect(p, &Playback::sleepInterrupted, &sleep_, &SleepTimer::cancel);
+    // Once the window has gone, nothing plays; asked after it has quite gone.
+    connect(main, &QObject::destroyed, this,
+            [this] { QTimer::singleShot(0, this, &MediaSession::publish); });
+}
+
+void MediaSession::attach(MprisService& player) {
+    player_ = &player;
+    const auto onPlayback = [this](void (Playback::*action)()) {
+        return [this, action] {
+            if (Playback* p = playback()) {
+                (p->*action)();
+            }
+        };
+    };
+    connect(&player, &MprisService::playRequested, this, onPlayback(&Playback::play));
+    connect(&player, &MprisService::pauseRequested, this, onPlayback(&Playback::pause));
+    // A noise mix has nowhere to stop at but where it is: Stop is Pause.
+    connect(&player, &MprisService::stopRequested, this, onPlayback(&Playback::pause));
+    connect(&player, &MprisService::playPauseRequested, this, onPlayback(&Playback::playPause));
+    connect(&player, &MprisService::raiseRequested, &windows_, &AppWindows::raiseMain);
+    connect(&player, &MprisService::quitRequested, this, [this] { closeProgram_(); });
+    connect(&player, &MprisService::sleepRequested, this, [this](int minutes) {
+        if (minutes >= 1 && minutes <= SleepDuration::kMaxMinutes) {
+            sleepIn(minutes);
+        }
+    });
+    publish();
+}
+
+void MediaSession::sleepIn(int minutes) {
+    if (Playback* p = playback()) {
+        p->endSleepFade();
+    }
+    sleep_.start(minutes);
+}
+
+void MediaSession::publish() {
+    if (player_ == nullptr) {
+        return;
+    }
+    MprisService::State state;
+    if (Playback* p = playback()) {
+        const auto rows = p->playingRows();
+        switch (p->status()) {
+        case Playback::Status::Playing:
+            state.status = QStringLiteral("Playing");
+            break;
+        case Playback::Status::Paused:
+            state.status = QStringLiteral("Paused");
+            break;
+        case Playback::Status::Stopped:
+            break;
+        }
+        const std::string title = MixTitle::of(rows);
+        if (!title.empty()) {
+            int mask = 0;
+            for (std::size_t i = 0; i < rows.size(); ++i) {
+                mask |= rows[i] ? 1 << i : 0;
+            }
+            // One track per combination of colours, so a changed mix is a new track.
+            state.trackId = QStringLiteral("/org/quietfield/mix/%1").arg(mask);
+            state.title = QString::fromStdString(title);
+        }
+    }
+    player_->setState(state);
+}
+
+} // namespace qf

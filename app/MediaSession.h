@@ -1,0 +1,42 @@
+#pragma once
+
+#include "app/SleepTimer.h"
+#include "platform/dbus/MprisService.h"
+
+#include <QObject>
+
+#include <functional>
+
+namespace qf {
+
+class AppWindows;
+class MainWindow;
+class Playback;
+
+// Joins the desktop's channels to the windows: the media controls and a second start of the
+// program (through the player service, when there is a session bus) and the sleep timer all
+// act on the main window's playback, and what it plays is shown back to the media controls.
+class MediaSession final : public QObject {
+    Q_OBJECT
+public:
+    // `closeProgram` ends the program the way the platform's shutdown does.
+    MediaSession(AppWindows& windows, SleepTimer& sleep, std::function<void()> closeProgram,
+                 QObject* parent = nullptr);
+
+    // Takes requests from, and shows the state on, a registered player service.
+    void attach(MprisService& player);
+    // Starts the sleep timer, or starts it afresh; a fade underway is undone.
+    void sleepIn(int minutes);
+
+private:
+    Playback* playback() const;
+    void follow(MainWindow* main);
+    void publish();
+
+    AppWindows& windows_;
+    SleepTimer& sleep_;
+    std::function<void()> closeProgram_;
+    MprisService* player_ = nullptr;
+};
+
+} // namespace qf

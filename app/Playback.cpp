@@ -1,0 +1,147 @@
+#include "app/Playback.h"
+
+#include <algorithm>
+
+namespace qf {
+
+namespace {
+constexpr int kSilenceWatchMs = 20;
+// An output that no longer pulls the mixer never reaches silence; it is stopped regardless.
+constexpr int kSilenceWaitMs = 1000;
+} // namespace
+
+Playback::Playback(NoiseEngine& engine, QObject* parent) : QObject(parent), engine_(engine) {
+    silenceWatch_.setInterval(kSilenceWatchMs);
+    connect(&silenceWatch_, &QTimer::timeout, this, &Playback::stopOutputWhenSilent);
+}
+
+sound::MasterGain* Playback::master() {
+    sound::SoundDevice* device = engine_.channelDevice();
+    return device != nullptr ? &device->mixer().master() : nullptr;
+}
+
+void Playback::play() {
+    interruptSleepFade();
+    if (sound::MasterGain* gain = master()) {
+        gain->fadeTo(1.0f, kFadeSeconds);
+    }
+    if (!paused_) {
+        return;
+    }
+    paused_ = false;
+    silenceWatch_.stop();
+    if (sound::SoundDevice* device = engine_.channelDevice()) {
+        device->resumeOutput();
+    }
+    emit changed();
+}
+
+void Playback::pause() {
+    // The fade to silence starts from wherever the sleep fade had got to.
+    if (sleepFading_) {
+        sleepFading_ = false;
+        emit sleepInterrupted();
+    }
+    if (paused_) {
+        return;
+    }
+    paused_ = true;
+    if (sound::MasterGain* gain = master()) {
+        gain->fadeTo(0.0f, kFadeSeconds);
+    }
+    pausedFor_.start();
+    silenceWatch_.start();
+    emit changed();
+}
+
+void Playback::playPause() {
+    if (paused_) {
+        play();
+    } else {
+        pause();
+    }
+}
+
+void Playback::stopOutputWhenSilent() {
+    sound::MasterGain* gain = master();
+    const bool silent = gain == nullptr || (gain->settled() && gain->level() == 0.0f);
+    if (!silent && pausedFor_.elapsed() < kSilenceWaitMs) {
+        return;
+    }
+    silenceWatch_.stop();
+    if (sound::SoundDevice* device = engine_.channelDevice()) {
+        device->pauseOutput();
+    }
+}
+
+std::array<bool, ChannelTable::kChannels> Playback::playingRows() const {
+    std::array<bool, ChannelTable::kChannels> rows{};
+    for (int row = 1; row <= ChannelTable::kChannels; ++row) {
+        const sound::VoiceHandle* buffer = engine_.channel(row).buffer.get();
+        rows[row - 1] = buffer != nullptr && buffer->IsPlaying();
+    }
+    return rows;
+}
+
+Playback::Status Playback::status() const {
+    const auto rows = playingRows();
+    if (std::find(rows.begin(), rows.end(), true) == rows.end()) {
+        return Status::Stopped;
+    }
+    return paused_ ? Status::Paused : Status::Playing;
+}
+
+void Playback::fadeForSleep(std::chrono::milliseconds length) {
+    sleepFading_ = true;
+    // A paused mix is silent already; the fade matters only if it is played again meanwhile,
+    // and that ends the fade.
+    if (sound::MasterGain* gain = master(); gain != nullptr && !paused_) {
+        gain->fadeTo(kSleepFloor, std::chrono::duration<double>(length).count(),
+                     sound::MasterGain::Curve::Decibels);
+    }
+}
+
+void Playback::endSleepFade() {
+    if (!sleepFading_) {
+        return;
+    }
+    sleepFading_ = false;
+    if (sound::MasterGain* gain = master(); gain != nullptr && !paused_) {
+        gain->fadeTo(1.0f, kFadeSeconds);
+    }
+}
+
+void Playback::interruptSleepFade() {
+    if (sleepFading_) {
+        endSleepFade();
+        emit sleepInterrupted();
+    }
+}
+
+void Playback::deviceStarting() {
+    starting_ = true;
+}
+
+void Playback::deviceStarted(bool made) {
+    starting_ = false;
+    if (!made) {
+        return;
+    }
+    if (paused_) {
+        if (sound::MasterGain* gain = master()) {
+            gain->fadeTo(0.0f, 0.0);
+        }
+        pausedFor_.start();
+        silenceWatch_.start();
+    }
+    emit changed();
+}
+
+void Playback::controlChanged() {
+    if (!starting_ && (paused_ || sleepFading_)) {
+        play();
+    }
+    emit changed();
+}
+
+} // namespace qf

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "engine/ChannelTable.h"
+#include "engine/NoiseEngine.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTimer>
+
+#include <array>
+#include <chrono>
+#include <string>
+
+namespace qf {
+
+// Pause and play for the whole mix, as the desktop's media controls ask, and the sleep timer's
+// fade. Both work on the sound system's master level alone: no control, no setting and not the
+// Mute state changes, so the window and the stored mix stay as the user left them.
+class Playback final : public QObject {
+    Q_OBJECT
+public:
+    // How long pausing fades the mix out, and playing fades it back in.
+    static constexpr double kFadeSeconds = 0.3;
+    // Where the sleep timer's fade ends: -60 dB.
+    static constexpr float kSleepFloor = 0.001f;
+
+    enum class Status { Playing, Paused, Stopped };
+
+    explicit Playback(NoiseEngine& engine, QObject* parent = nullptr);
+
+    // Fades the mix back in where it stopped. Ends a sleep fade, bringing the level back.
+    void play();
+    // Fades the mix out, then stops the output device. Ends a sleep fade.
+    void pause();
+    void playPause();
+    bool paused() const { return paused_; }
+    // Stopped whenever no row plays, paused or not.
+    Status status() const;
+    // Which rows play, indexed by row - 1.
+    std::array<bool, ChannelTable::kChannels> playingRows() const;
+
+    // The sleep timer's last stretch: the mix falls evenly in decibels to -60 dB over `length`.
+    void fadeForSleep(std::chrono::milliseconds length);
+    // Brings the level back from a sleep fade, if one runs, without announcing anything.
+    void endSleepFade();
+    bool sleepFading() const { return sleepFading_; }
+
+    // A mixer control of the window changed: a pause or a sleep fade ends.
+    void controlChanged();
+    // The sound device was made only now (the output was missing at start): a pause that came
+    // before it holds for it too, though the stored mix reached the controls on the way.
+    // Around the engine's attempt to start; `made` says whether a device was made.
+    void deviceStarting();
+    void deviceStarted(bool made);
+
+signals:
+    // The status or what plays may have changed.
+    void changed();
+    // A media control or a control of the window has cut a sleep fade short.
+    void sleepInterrupted();
+
+private:
+    sound::MasterGain* master();
+    void interruptSleepFade();
+    void stopOutputWhenSilent();
+
+    NoiseEngine& engine_;
+    bool paused_ = false;
+    bool sleepFading_ = false;
+    bool starting_ = false;
+    QTimer silenceWatch_;
+    QElapsedTimer pausedFor_;
+};
+
+} // namespace qf
