@@ -17,4 +17,5 @@ if ((status != 0)); then
     tail -n 80 "$work/log"
     exit 1
 fi
-grep -E '^#[0-9]+[[:space:]]+DONE|^stat::(number_of_executed_units|new_units_added)' "$work/log" || true
+grep -E '^#[0-9]+[[:space:]]+DONE|^stat::(number_of_executed_units|new_units_added)' \
+    "$work/log" || true
