@@ -12,6 +12,8 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdint>
+#include <memory>
 
 namespace qf::sound {
 namespace {
@@ -65,6 +67,19 @@ TEST(RenderAllocationTest, MixingFivePlayingVoicesAllocatesNothing) {
     EXPECT_EQ(allocations, 0u);
     EXPECT_EQ(held, 0u);
     EXPECT_GT(loudest, 0.1f);
+}
+
+// The meter would miss an allocation of an object aligned to a cache line, as the mixer's filters
+// are, unless it replaced the aligned forms of new too.
+TEST(RenderAllocationTest, TheMeterCountsAlignedAllocations) {
+    struct alignas(64) Line {
+        char bytes[64];
+    };
+    AllocationMeter::start();
+    auto line = std::make_unique<Line>();
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(line.get()) % 64, 0u);
+    EXPECT_EQ(AllocationMeter::allocationsSinceStart(), 1u);
+    EXPECT_EQ(AllocationMeter::peakSinceStart(), sizeof(Line));
 }
 
 } // namespace
