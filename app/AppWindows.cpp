@@ -65,6 +65,10 @@ void AppWindows::showMain() {
     connect(main_, &MainWindow::recordRequested, this, &AppWindows::showRecorder);
     emit mainWindowCreated(main_);
     main_->load();
+    // A mix that starts with no row on leaves nothing for the output to do.
+    if (playback_) {
+        playback_->followRows();
+    }
 }
 
 void AppWindows::raiseMain() {

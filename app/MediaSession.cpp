@@ -32,6 +32,19 @@ void MediaSession::follow(MainWindow* main) {
     // Once the window has gone, nothing plays; asked after it has quite gone.
     connect(main, &QObject::destroyed, this,
             [this] { QTimer::singleShot(0, this, &MediaSession::publish); });
+    // The window's Sleep menu sets the one timer too, and the window shows what is left.
+    connect(main, &MainWindow::sleepRequested, this, [this](int minutes) {
+        if (minutes > 0) {
+            sleepIn(minutes);
+        } else {
+            cancelSleep();
+        }
+    });
+    const auto showSleep = [this, main] {
+        main->showSleep(sleep_.minutesLeft(), sleep_.requestedMinutes());
+    };
+    connect(&sleep_, &SleepTimer::changed, main, showSleep);
+    showSleep();
 }
 
 void MediaSession::attach(MprisService& player) {
@@ -63,6 +76,13 @@ void MediaSession::sleepIn(int minutes) {
         p->endSleepFade();
     }
     sleep_.start(minutes);
+}
+
+void MediaSession::cancelSleep() {
+    if (Playback* p = playback()) {
+        p->endSleepFade();
+    }
+    sleep_.cancel();
 }
 
 void MediaSession::publish() {

@@ -27,6 +27,8 @@ public:
     void attach(MprisService& player);
     // Starts the sleep timer, or starts it afresh; a fade underway is undone.
     void sleepIn(int minutes);
+    // Stops the sleep timer; a fade underway is undone.
+    void cancelSleep();
 
 private:
     Playback* playback() const;

@@ -8,11 +8,17 @@ namespace {
 constexpr int kSilenceWatchMs = 20;
 // An output that no longer pulls the mixer never reaches silence; it is stopped regardless.
 constexpr int kSilenceWaitMs = 1000;
+// Long enough for the last row's fade-out and what the device still holds to be heard: the
+// stream closes on silence.
+constexpr int kIdleCloseMs = 500;
 } // namespace
 
 Playback::Playback(NoiseEngine& engine, QObject* parent) : QObject(parent), engine_(engine) {
     silenceWatch_.setInterval(kSilenceWatchMs);
     connect(&silenceWatch_, &QTimer::timeout, this, &Playback::stopOutputWhenSilent);
+    idleClose_.setSingleShot(true);
+    idleClose_.setInterval(kIdleCloseMs);
+    connect(&idleClose_, &QTimer::timeout, this, &Playback::stopOutputWhenIdle);
 }
 
 sound::MasterGain* Playback::master() {
@@ -30,9 +36,7 @@ void Playback::play() {
     }
     paused_ = false;
     silenceWatch_.stop();
-    if (sound::SoundDevice* device = engine_.channelDevice()) {
-        device->resumeOutput();
-    }
+    followRows();
     emit changed();
 }
 
@@ -46,6 +50,7 @@ void Playback::pause() {
         return;
     }
     paused_ = true;
+    idleClose_.stop();
     if (sound::MasterGain* gain = master()) {
         gain->fadeTo(0.0f, kFadeSeconds);
     }
@@ -69,6 +74,32 @@ void Playback::stopOutputWhenSilent() {
         return;
     }
     silenceWatch_.stop();
+    if (sound::SoundDevice* device = engine_.channelDevice()) {
+        device->pauseOutput();
+    }
+}
+
+void Playback::followRows() {
+    // A paused mix is closed by its own fade's end.
+    if (paused_) {
+        return;
+    }
+    if (status() == Status::Stopped) {
+        if (!idleClose_.isActive()) {
+            idleClose_.start();
+        }
+        return;
+    }
+    idleClose_.stop();
+    if (sound::SoundDevice* device = engine_.channelDevice()) {
+        device->resumeOutput();
+    }
+}
+
+void Playback::stopOutputWhenIdle() {
+    if (paused_ || status() != Status::Stopped) {
+        return;
+    }
     if (sound::SoundDevice* device = engine_.channelDevice()) {
         device->pauseOutput();
     }
@@ -134,6 +165,7 @@ void Playback::deviceStarted(bool made) {
         pausedFor_.start();
         silenceWatch_.start();
     }
+    followRows();
     emit changed();
 }
 
@@ -141,6 +173,7 @@ void Playback::controlChanged() {
     if (!starting_ && (paused_ || sleepFading_)) {
         play();
     }
+    followRows();
     emit changed();
 }
 

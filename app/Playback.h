@@ -52,6 +52,9 @@ public:
     // Around the engine's attempt to start; `made` says whether a device was made.
     void deviceStarting();
     void deviceStarted(bool made);
+    // Keeps the output open only while something can be heard: with no row playing it is
+    // closed once the last row has faded out, and opened again when a row starts.
+    void followRows();
 
 signals:
     // The status or what plays may have changed.
@@ -63,12 +66,14 @@ private:
     sound::MasterGain* master();
     void interruptSleepFade();
     void stopOutputWhenSilent();
+    void stopOutputWhenIdle();
 
     NoiseEngine& engine_;
     bool paused_ = false;
     bool sleepFading_ = false;
     bool starting_ = false;
     QTimer silenceWatch_;
+    QTimer idleClose_;
     QElapsedTimer pausedFor_;
 };
 

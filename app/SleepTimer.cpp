@@ -13,7 +13,20 @@ SleepTimer::SleepTimer(std::chrono::milliseconds minute, QObject* parent)
     fadeTimer_.setTimerType(Qt::PreciseTimer);
     endTimer_.setTimerType(Qt::PreciseTimer);
     connect(&fadeTimer_, &QTimer::timeout, this, [this] { emit fadeDue(fadeLength_); });
-    connect(&endTimer_, &QTimer::timeout, this, &SleepTimer::expired);
+    countTimer_.setSingleShot(true);
+    connect(&endTimer_, &QTimer::timeout, this, [this] {
+        countTimer_.stop();
+        emit changed();
+        emit expired();
+    });
+    // A coarse timer may fire a little early: the count is told only once it has dropped.
+    connect(&countTimer_, &QTimer::timeout, this, [this] {
+        scheduleCount();
+        if (minutesLeft() != shownMinutes_) {
+            shownMinutes_ = minutesLeft();
+            emit changed();
+        }
+    });
 }
 
 std::chrono::milliseconds SleepTimer::minuteFromEnvironment() {
@@ -33,11 +46,40 @@ void SleepTimer::start(int minutes) {
     fadeLength_ = std::min(total, minute_ * kFadeMinutes);
     fadeTimer_.start(total - fadeLength_);
     endTimer_.start(total);
+    requested_ = minutes;
+    shownMinutes_ = minutesLeft();
+    scheduleCount();
+    emit changed();
 }
 
 void SleepTimer::cancel() {
+    const bool was = running();
     fadeTimer_.stop();
     endTimer_.stop();
+    countTimer_.stop();
+    if (was) {
+        emit changed();
+    }
+}
+
+int SleepTimer::minutesLeft() const {
+    if (!running()) {
+        return 0;
+    }
+    const auto minute = minute_.count();
+    const auto left = std::max<long long>(endTimer_.remainingTime(), 0);
+    return static_cast<int>((left + minute - 1) / minute);
+}
+
+void SleepTimer::scheduleCount() {
+    // The next moment the count of minutes left drops, short of the end itself.
+    const int left = minutesLeft();
+    if (left <= 1) {
+        return;
+    }
+    const auto until =
+        std::max<long long>(endTimer_.remainingTime() - (left - 1) * minute_.count(), 1);
+    countTimer_.start(static_cast<int>(until));
 }
 
 } // namespace qf

@@ -27,8 +27,14 @@ public:
     void cancel();
     bool running() const { return endTimer_.isActive(); }
     std::chrono::milliseconds minute() const { return minute_; }
+    // Whole minutes left, counting a minute begun as a whole one; 0 when not running.
+    int minutesLeft() const;
+    // The minutes of the last start, while it runs; 0 otherwise.
+    int requestedMinutes() const { return running() ? requested_ : 0; }
 
 signals:
+    // Started, cancelled or ended, or a minute has passed.
+    void changed();
     // The fade begins now and lasts `length`, up to the end.
     void fadeDue(std::chrono::milliseconds length);
     void expired();
@@ -36,8 +42,14 @@ signals:
 private:
     std::chrono::milliseconds minute_;
     std::chrono::milliseconds fadeLength_{0};
+    void scheduleCount();
+
+    int requested_ = 0;
+    int shownMinutes_ = 0;
     QTimer fadeTimer_;
     QTimer endTimer_;
+    // Fires as each minute passes, so the minutes shown follow without a timer ticking faster.
+    QTimer countTimer_;
 };
 
 } // namespace qf

@@ -67,12 +67,19 @@ void MixerControls::resetAll() {
     }
 }
 
-void MixerControls::refreshReadouts() {
+bool MixerControls::refreshReadouts() {
+    bool changed = false;
     for (int row = 1; row <= ChannelTable::kChannels; ++row) {
         if (const auto* buffer = engine_.buffer(row)) {
-            panel_.setReadout(row, std::to_string(buffer->GetFrequency()));
+            const int frequency = buffer->GetFrequency();
+            if (frequency != shownFrequencies_[row - 1]) {
+                shownFrequencies_[row - 1] = frequency;
+                changed = true;
+            }
+            panel_.setReadout(row, std::to_string(frequency));
         }
     }
+    return changed;
 }
 
 } // namespace qf

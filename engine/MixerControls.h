@@ -26,7 +26,8 @@ public:
     void panChanged(int value);
     void mute();
     void resetAll();
-    void refreshReadouts();
+    // Shows each channel's current frequency; true if any readout changed.
+    bool refreshReadouts();
 
     std::int16_t muteState() const { return muteState_; }
     const std::array<std::int16_t, ChannelTable::kChannels>& savedVolumes() const {
@@ -38,6 +39,8 @@ private:
     MixerPanel& panel_;
     std::int16_t muteState_ = 0;
     std::array<std::int16_t, ChannelTable::kChannels> savedVolumes_{};
+    // What each readout shows; 0 while it is empty.
+    std::array<int, ChannelTable::kChannels> shownFrequencies_{};
 };
 
 } // namespace qf

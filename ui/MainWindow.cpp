@@ -14,7 +14,6 @@ namespace qf {
 namespace {
 constexpr int kOutputWatchMs = 250;
 const char* const kCaption = "Quietfield";
-const char* const kPausedCaption = "Quietfield (paused)";
 } // namespace
 
 MainWindow::MainWindow(std::string appFolder, MessageBox& messages, const MixStore::Factory& store,
@@ -46,8 +45,14 @@ MainWindow::MainWindow(std::string appFolder, MessageBox& messages, const MixSto
     connectCommands();
     engine_.setRestoreStep([this] { config_->restoreAtStart(); });
 
+    // The readouts follow within a tick of any change, and the timer rests once a tick finds
+    // nothing new, so an untouched window wakes nobody.
     readoutTimer_.setInterval(50);
-    connect(&readoutTimer_, &QTimer::timeout, this, [this] { controls_.refreshReadouts(); });
+    connect(&readoutTimer_, &QTimer::timeout, this, [this] {
+        if (!controls_.refreshReadouts()) {
+            readoutTimer_.stop();
+        }
+    });
     readoutTimer_.start();
 
     outputWatch_.setInterval(kOutputWatchMs);
@@ -57,6 +62,7 @@ MainWindow::MainWindow(std::string appFolder, MessageBox& messages, const MixSto
         emit outputStarted(started);
         if (started) {
             outputWatch_.stop();
+            readoutTimer_.start();
             // Inside the start-up's own message the report waits for the load to finish.
             if (loaded_) {
                 tellStartupReport();
@@ -104,6 +110,9 @@ void MainWindow::connectControls() {
 }
 
 void MainWindow::controlChanged() {
+    if (!readoutTimer_.isActive()) {
+        readoutTimer_.start();
+    }
     // A pause or a sleep fade ends with any change to the mix, and what plays may be new: the
     // program's playback hears of every one.
     emit mixerControlChanged();
@@ -119,10 +128,37 @@ void MainWindow::connectCommands() {
     connect(menu_->helpAction, &QAction::triggered, this, &MainWindow::helpRequested);
     connect(menu_->loadConfigAction, &QAction::triggered, this, [this] { config_->loadConfig(); });
     connect(menu_->saveConfigAction, &QAction::triggered, this, [this] { config_->saveConfig(); });
+    for (std::size_t i = 0; i < MainWindowMenu::kSleepMinutes.size(); ++i) {
+        connect(
+            menu_->sleepActions[i], &QAction::triggered, this,
+            [this, minutes = MainWindowMenu::kSleepMinutes[i]] { emit sleepRequested(minutes); });
+    }
+    connect(menu_->sleepCancelAction, &QAction::triggered, this,
+            [this] { emit sleepRequested(0); });
 }
 
 void MainWindow::showPaused(bool paused) {
-    setWindowTitle(QString::fromLatin1(paused ? kPausedCaption : kCaption));
+    paused_ = paused;
+    showCaption();
+}
+
+void MainWindow::showSleep(int minutesLeft, int chosenMinutes) {
+    sleepMinutesLeft_ = minutesLeft;
+    for (std::size_t i = 0; i < MainWindowMenu::kSleepMinutes.size(); ++i) {
+        menu_->sleepActions[i]->setChecked(MainWindowMenu::kSleepMinutes[i] == chosenMinutes);
+    }
+    showCaption();
+}
+
+void MainWindow::showCaption() {
+    QString caption = QString::fromLatin1(kCaption);
+    if (sleepMinutesLeft_ > 0) {
+        caption += QStringLiteral(" - sleeping in %1 min").arg(sleepMinutesLeft_);
+    }
+    if (paused_) {
+        caption += QStringLiteral(" (paused)");
+    }
+    setWindowTitle(caption);
 }
 
 void MainWindow::load() {

@@ -55,8 +55,10 @@ public:
     Backdrop& client() { return *client_; }
     NoiseEngine& engine() { return engine_; }
     MixerControls& mixer() { return controls_; }
-    // The caption says whether the mix is paused.
+    // The caption says whether the mix is paused, and how many minutes the sleep timer has
+    // left (0: none set); the Sleep menu checks the time chosen (0: none).
     void showPaused(bool paused);
+    void showSleep(int minutesLeft, int chosenMinutes);
     // The file last loaded into pictureBox, empty if none.
     const QString& pictureShown() const { return pictureShown_; }
     bool playTimerEnabled() const { return playTimerEnabled_; }
@@ -78,6 +80,8 @@ signals:
     // says whether a device was made.
     void outputStarting();
     void outputStarted(bool made);
+    // The Sleep menu: a time in minutes, or 0 for Cancel.
+    void sleepRequested(int minutes);
 
 protected:
     // The window's QueryUnload and Unload: every way of closing comes through here.
@@ -90,6 +94,7 @@ private:
     void controlChanged();
     void Unload();
     void tellStartupReport();
+    void showCaption();
     // What a screen reader calls the picture at `path`.
     QString pictureName(const std::string& path) const;
 
@@ -105,6 +110,8 @@ private:
     std::function<void()> unloadStep_;
     bool unloaded_ = false;
     bool loaded_ = false;
+    bool paused_ = false;
+    int sleepMinutesLeft_ = 0;
     QTimer readoutTimer_;
     QTimer outputWatch_;
     QString pictureShown_;

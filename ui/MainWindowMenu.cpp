@@ -1,5 +1,6 @@
 #include "ui/MainWindowMenu.h"
 
+#include <QActionGroup>
 #include <QShortcut>
 
 namespace qf {
@@ -30,6 +31,26 @@ MainWindowMenu::MainWindowMenu(QMenuBar* bar) {
     saveConfigAction = item(mainMenu, "save", QStringLiteral("&Save Config"));
     configSeparator = separator(mainMenu, "sep");
     exitAction = item(mainMenu, "exit", QStringLiteral("E&xit"));
+
+    outputMenu = bar->addMenu(QStringLiteral("&Output"));
+    outputMenu->setObjectName(QStringLiteral("output"));
+
+    sleepMenu = bar->addMenu(QStringLiteral("&Sleep"));
+    sleepMenu->setObjectName(QStringLiteral("sleep"));
+    // At most one time is checked: the one set, if it was set here.
+    auto* times = new QActionGroup(sleepMenu);
+    times->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+    for (std::size_t i = 0; i < kSleepMinutes.size(); ++i) {
+        const int minutes = kSleepMinutes[i];
+        // The first digit is the Alt letter: 1, 3, 4, 6 and 9 are all different.
+        QAction* action = sleepMenu->addAction(QStringLiteral("&%1 minutes").arg(minutes));
+        action->setObjectName(QStringLiteral("sleep%1").arg(minutes));
+        action->setCheckable(true);
+        times->addAction(action);
+        sleepActions[i] = action;
+    }
+    separator(sleepMenu, "sleepSep");
+    sleepCancelAction = item(sleepMenu, "sleepCancel", QStringLiteral("&Cancel"));
 
     helpMenu = bar->addMenu(QStringLiteral("&Help"));
     helpMenu->setObjectName(QStringLiteral("help"));

@@ -4,12 +4,18 @@
 #include <QMenu>
 #include <QMenuBar>
 
+#include <array>
+
 namespace qf {
 
-// The main window's menu bar: "Menu" with the configuration commands and Exit, "Help" with the
-// help document, Contact Us and About. F10 opens the first menu.
+// The main window's menu bar: "Menu" with the configuration commands and Exit; "Output", filled
+// with the sound server's outputs as it opens; "Sleep" with the sleep timer's times; "Help" with
+// the help document, Contact Us and About. F10 opens the first menu.
 class MainWindowMenu {
 public:
+    // The sleep timer's choices, in minutes.
+    static constexpr std::array<int, 5> kSleepMinutes{15, 30, 45, 60, 90};
+
     explicit MainWindowMenu(QMenuBar* bar);
 
     // Object names: m, load, save, sep, exit; help, help2, jhg, sep2, about.
@@ -18,6 +24,11 @@ public:
     QAction* saveConfigAction;
     QAction* configSeparator;
     QAction* exitAction;
+    // Object names: output; sleep, sleep15 ... sleep90, sleepSep, sleepCancel.
+    QMenu* outputMenu;
+    QMenu* sleepMenu;
+    std::array<QAction*, kSleepMinutes.size()> sleepActions;
+    QAction* sleepCancelAction;
     QMenu* helpMenu;
     QAction* helpAction;
     QAction* contactAction;

@@ -25,7 +25,12 @@ void AudioWorker::run() {
         std::deque<std::function<void()>> jobs;
         {
             std::unique_lock lock(mutex_);
-            wake_.wait_until(lock, nextWatch, [this] { return !jobs_.empty() || stopping_; });
+            const auto due = [this] { return !jobs_.empty() || stopping_; };
+            if (nextWatch == Clock::time_point::max()) {
+                wake_.wait(lock, due);
+            } else {
+                wake_.wait_until(lock, nextWatch, due);
+            }
             jobs.swap(jobs_);
             if (stopping_ && jobs.empty()) {
                 break;
@@ -33,6 +38,9 @@ void AudioWorker::run() {
         }
         for (auto& job : jobs) {
             job();
+        }
+        if (nextWatch == Clock::time_point::max() && (anyOpen() || anyMissing())) {
+            nextWatch = Clock::now() + kWatchInterval;
         }
         if (Clock::now() >= nextWatch) {
             nextWatch = watch();
@@ -196,6 +204,11 @@ AudioWorker::Clock::time_point AudioWorker::watch() {
     }
     if (anyMissing() && now >= retryAt_) {
         recover(now);
+    }
+    // With every device closed on purpose there is nothing to watch: the thread sleeps until
+    // it is handed a job.
+    if (!anyOpen() && !anyMissing() && !routeCheckAt_) {
+        return Clock::time_point::max();
     }
     auto next = Clock::now() + kWatchInterval;
     if (anyMissing()) {

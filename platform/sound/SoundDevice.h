@@ -28,17 +28,21 @@ public:
                                           std::string* reason = nullptr);
 
     Mixer& mixer() { return *mixer_; }
-    // The output stops and starts pulling the mixer; nothing else changes.
+    // The output stops and starts pulling the mixer; nothing else changes. Asking again for
+    // what is already so costs nothing.
     void pauseOutput() {
-        if (output_) {
+        if (output_ && !outputPaused_) {
+            outputPaused_ = true;
             output_->pause();
         }
     }
     void resumeOutput() {
-        if (output_) {
+        if (output_ && outputPaused_) {
+            outputPaused_ = false;
             output_->resume();
         }
     }
+    bool outputPaused() const { return outputPaused_; }
     // Null once released.
     AudioOutput* output() { return output_.get(); }
     // Lets the output stream go, for a device that will never play anything: it has served to
@@ -52,6 +56,7 @@ private:
     // Declared after the mixer so it stops pulling before the mixer can go.
     std::unique_ptr<AudioOutput> output_;
     WindowHandle window_ = 0;
+    bool outputPaused_ = false;
 };
 
 } // namespace qf::sound

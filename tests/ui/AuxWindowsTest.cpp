@@ -229,8 +229,7 @@ TEST(AboutTest, LogoNameNoticeAddressAndCredit) {
     EXPECT_EQ(about.webAddressLabel()->text(), QStringLiteral("www.quietfield.example"));
     EXPECT_EQ(about.webAddressLabel()->geometry(), QRect(8, 216, 233, 17));
     EXPECT_EQ(about.webAddressLabel()->textFormat(), Qt::PlainText) << "an address, not a link";
-    EXPECT_EQ(about.designerLabel()->text(),
-              QStringLiteral("Designed by Mara Lindqvist for Quietfield Sound Works"));
+    EXPECT_EQ(about.designerLabel()->text(), QStringLiteral("Designed by the Quietfield team"));
     EXPECT_EQ(about.designerLabel()->geometry(), QRect(8, 232, 265, 33));
     // panningLabel lies over the second line of Label2's box; beyond its short text the background
     // still shows through both.

@@ -57,9 +57,11 @@ QString shown(const QAction* action) {
 TEST_F(MainWindowShellTest, MenusReadAsTheyAlwaysHave) {
     auto& menu = window.menu();
     const QList<QAction*> bar = window.menuBar()->actions();
-    ASSERT_EQ(bar.size(), 2);
+    ASSERT_EQ(bar.size(), 4);
     EXPECT_EQ(shown(bar[0]), QStringLiteral("Menu"));
-    EXPECT_EQ(shown(bar[1]), QStringLiteral("Help"));
+    EXPECT_EQ(shown(bar[1]), QStringLiteral("Output"));
+    EXPECT_EQ(shown(bar[2]), QStringLiteral("Sleep"));
+    EXPECT_EQ(shown(bar[3]), QStringLiteral("Help"));
     const QList<QAction*> first = menu.mainMenu->actions();
     ASSERT_EQ(first.size(), 4);
     EXPECT_EQ(shown(first[0]), QStringLiteral("Load  Config"));
@@ -79,10 +81,34 @@ TEST_F(MainWindowShellTest, MenusReadAsTheyAlwaysHave) {
     }
 }
 
+TEST_F(MainWindowShellTest, SleepMenuAsksForItsTimesAndShowsWhatIsLeft) {
+    auto& menu = window.menu();
+    QSignalSpy asked(&window, &MainWindow::sleepRequested);
+    menu.sleepActions[1]->trigger();
+    menu.sleepCancelAction->trigger();
+    ASSERT_EQ(asked.size(), 2);
+    EXPECT_EQ(asked[0][0].toInt(), 30);
+    EXPECT_EQ(asked[1][0].toInt(), 0);
+
+    window.showSleep(29, 30);
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Quietfield - sleeping in 29 min"));
+    for (std::size_t i = 0; i < menu.sleepActions.size(); ++i) {
+        EXPECT_EQ(menu.sleepActions[i]->isChecked(), i == 1) << i;
+    }
+    window.showPaused(true);
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Quietfield - sleeping in 29 min (paused)"));
+    // A time set elsewhere (--sleep 42) checks no entry; cancelled, the caption is plain again.
+    window.showSleep(42, 42);
+    EXPECT_FALSE(menu.sleepActions[1]->isChecked());
+    window.showPaused(false);
+    window.showSleep(0, 0);
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Quietfield"));
+}
+
 TEST_F(MainWindowShellTest, EveryMenuEntryHasAnAltLetterOfItsOwn) {
     auto& menu = window.menu();
-    for (const QList<QAction*>& entries :
-         {window.menuBar()->actions(), menu.mainMenu->actions(), menu.helpMenu->actions()}) {
+    for (const QList<QAction*>& entries : {window.menuBar()->actions(), menu.mainMenu->actions(),
+                                           menu.sleepMenu->actions(), menu.helpMenu->actions()}) {
         QSet<QKeySequence> letters;
         for (const QAction* action : entries) {
             if (action->isSeparator()) {
