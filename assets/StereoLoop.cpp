@@ -26,15 +26,6 @@ StereoLoop::StereoLoop(std::vector<double> left, std::vector<double> right)
         throw std::invalid_argument("channels must be the same, non-zero length");
 }
 
-double StereoLoop::rmsDbfs() const {
-    double sum = 0.0;
-    for (double x : left_)
-        sum += x * x;
-    for (double x : right_)
-        sum += x * x;
-    return toDb(std::sqrt(sum / static_cast<double>(2 * left_.size())));
-}
-
 double StereoLoop::peakDbfs() const {
     double peak = 0.0;
     for (double x : left_)
@@ -44,12 +35,20 @@ double StereoLoop::peakDbfs() const {
     return toDb(peak);
 }
 
-void StereoLoop::scaleToRmsDbfs(double target) {
-    const double gain = std::pow(10.0, (target - rmsDbfs()) / 20.0);
+void StereoLoop::scale(double gain) {
     for (double& x : left_)
         x *= gain;
     for (double& x : right_)
         x *= gain;
+}
+
+std::vector<double> StereoLoop::interleaved() const {
+    std::vector<double> out(2 * left_.size());
+    for (std::size_t i = 0; i < left_.size(); ++i) {
+        out[2 * i] = left_[i];
+        out[2 * i + 1] = right_[i];
+    }
+    return out;
 }
 
 std::vector<std::int16_t> StereoLoop::interleavedPcm16() const {
@@ -61,7 +60,8 @@ std::vector<std::int16_t> StereoLoop::interleavedPcm16() const {
     return out;
 }
 
-void StereoLoop::writeWav(const std::string& path, int sampleRate) const {
+void StereoLoop::writeWav(const std::string& path, int sampleRate,
+                          std::span<const std::int16_t> interleavedPcm16) {
     SF_INFO info{};
     info.samplerate = sampleRate;
     info.channels = 2;
@@ -70,9 +70,8 @@ void StereoLoop::writeWav(const std::string& path, int sampleRate) const {
     if (file == nullptr)
         throw std::runtime_error(path + ": " + sf_strerror(nullptr));
 
-    const std::vector<std::int16_t> pcm = interleavedPcm16();
-    const auto frames = static_cast<sf_count_t>(left_.size());
-    const sf_count_t written = sf_writef_short(file, pcm.data(), frames);
+    const auto frames = static_cast<sf_count_t>(interleavedPcm16.size() / 2);
+    const sf_count_t written = sf_writef_short(file, interleavedPcm16.data(), frames);
     const int closed = sf_close(file);
     if (written != frames || closed != 0)
         throw std::runtime_error(path + ": could not write every frame");

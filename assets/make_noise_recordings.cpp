@@ -1,9 +1,12 @@
 // Writes the five looping noise recordings into the folder given as the only argument.
 
+#include "assets/Loudness.h"
 #include "assets/NoiseKind.h"
+#include "assets/NoiseLevel.h"
 #include "assets/NoiseSynthesiser.h"
 #include "assets/StereoLoop.h"
 
+#include <cmath>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -12,9 +15,8 @@ namespace {
 
 constexpr int sampleRate = 22050;
 constexpr std::size_t loopFrames = 30 * sampleRate;
-constexpr double targetRmsDbfs = -20.0;
-// All five together must stay clear of full scale before the output limiter has to act.
-constexpr double peakCeilingDbfs = -1.0;
+// Rounding to 16 bits adds noise near -100 dBFS; anything more means the level went wrong.
+constexpr double loudnessToleranceLu = 0.05;
 
 } // namespace
 
@@ -29,15 +31,30 @@ int main(int argc, char** argv) {
         const NoiseSynthesiser synthesiser(sampleRate, loopFrames);
 
         for (const NoiseKind& kind : NoiseKind::all()) {
+            const char* name = kind.recordingName.c_str();
             StereoLoop loop(synthesiser.loop(kind.slopeDbPerOctave, kind.leftSeed),
                             synthesiser.loop(kind.slopeDbPerOctave, kind.rightSeed));
-            loop.scaleToRmsDbfs(targetRmsDbfs);
-            if (loop.peakDbfs() >= peakCeilingDbfs) {
-                std::fprintf(stderr, "%s: peak %.2f dBFS is too high\n", kind.recordingName.c_str(),
-                             loop.peakDbfs());
+            // One gain for the whole loop keeps its spectrum and its seamless wrap as they are.
+            const Loudness raw = Loudness::ofStereo(loop.interleaved(), sampleRate);
+            loop.scale(std::pow(10.0, (noiseLoudnessLufs - raw.integratedLufs) / 20.0));
+
+            // The claims hold for the samples as written, after rounding to 16 bits.
+            const std::vector<std::int16_t> pcm = loop.interleavedPcm16();
+            const Loudness written = Loudness::ofStereo(pcm, sampleRate);
+            std::printf("%s: %.2f LUFS, true peak %.2f dBTP, sample peak %.2f dBFS\n", name,
+                        written.integratedLufs, written.truePeakDbtp, loop.peakDbfs());
+            if (written.truePeakDbtp > noiseTruePeakCeilingDbtp) {
+                std::fprintf(stderr, "%s: true peak %.2f dBTP is above %.1f dBTP at %.1f LUFS\n",
+                             name, written.truePeakDbtp, noiseTruePeakCeilingDbtp,
+                             noiseLoudnessLufs);
                 return 1;
             }
-            loop.writeWav((folder / kind.recordingName).string(), sampleRate);
+            if (std::abs(written.integratedLufs - noiseLoudnessLufs) > loudnessToleranceLu) {
+                std::fprintf(stderr, "%s: loudness %.2f LUFS missed %.1f LUFS\n", name,
+                             written.integratedLufs, noiseLoudnessLufs);
+                return 1;
+            }
+            StereoLoop::writeWav((folder / kind.recordingName).string(), sampleRate, pcm);
         }
     } catch (const std::exception& e) {
         std::fprintf(stderr, "%s: %s\n", argv[0], e.what());
