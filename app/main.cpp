@@ -1,5 +1,6 @@
 #include "app/AppWindows.h"
 #include "app/MediaSession.h"
+#include "app/OutputSelection.h"
 #include "app/ProgramOptions.h"
 #include "app/ShutdownDeadline.h"
 #include "app/SleepTimer.h"
@@ -8,6 +9,7 @@
 #include "platform/dbus/MprisService.h"
 #include "platform/mci/MediaControl.h"
 #include "platform/mci/TakeRecovery.h"
+#include "platform/pulse/PulseRouting.h"
 #include "platform/sdl/AudioSystem.h"
 #include "platform/sdl/SdlAudioOutput.h"
 #include "platform/sdl/SdlBackend.h"
@@ -37,6 +39,21 @@ bool displayReachable() {
     const char* x11 = std::getenv("DISPLAY");
     const char* wayland = std::getenv("WAYLAND_DISPLAY");
     return (x11 != nullptr && *x11 != '\0') || (wayland != nullptr && *wayland != '\0');
+}
+
+// What the Output menu lists: the sound server's outputs as they are now.
+std::optional<std::vector<qf::OutputMenu::Output>> serverOutputs() {
+    constexpr auto kListWait = std::chrono::milliseconds(300);
+    const auto outputs = qf::sound::PulseRouting::outputs(kListWait);
+    if (!outputs) {
+        return std::nullopt;
+    }
+    std::vector<qf::OutputMenu::Output> shown;
+    for (const auto& output : *outputs) {
+        shown.push_back(
+            {QString::fromStdString(output.name), QString::fromStdString(output.description)});
+    }
+    return shown;
 }
 
 } // namespace
@@ -98,6 +115,13 @@ int main(int argc, char* argv[]) {
     qf::mci::MediaControl media(audio);
     qf::AppWindows windows(QCoreApplication::applicationDirPath().toStdString(),
                            qf::sound::SdlAudioOutput::factory(audio), nullptr, &media);
+    // Before the first device opens, so the noise and the recorder start where the user chose.
+    qf::OutputSelection output(
+        qf::OutputSelection::fileInConfigFolder(),
+        [&audio](const std::string& name) { audio.setOutput(name); }, serverOutputs);
+    output.load();
+    QObject::connect(&windows, &qf::AppWindows::mainWindowCreated, &output,
+                     &qf::OutputSelection::follow);
     // The platform's shutdown; the sleep timer and the media controls' Quit end the program
     // the same way.
     const auto closeProgram = [&deadline, &windows] {

@@ -19,8 +19,8 @@ struct Query {
     bool capture = false;
     std::string name;
     std::string pid;
-    std::string defaultDevice;
-    std::uint32_t defaultIndex = PA_INVALID_INDEX;
+    std::string expectedDevice;
+    std::uint32_t expectedIndex = PA_INVALID_INDEX;
     std::vector<std::uint32_t> placed;
 
     void consider(const pa_proplist* properties, std::uint32_t device) {
@@ -35,37 +35,101 @@ struct Query {
 
 } // namespace
 
-bool PulseRouting::serverAnswers(std::chrono::milliseconds limit) {
-    pa_mainloop* loop = pa_mainloop_new();
-    if (loop == nullptr) {
-        return false;
+namespace {
+
+// A connection of its own for one question, given up when it goes out of scope.
+class OneShot {
+public:
+    explicit OneShot(std::chrono::steady_clock::time_point until) : until_(until) {
+        loop_ = pa_mainloop_new();
+        if (loop_ != nullptr) {
+            context_ = pa_context_new(pa_mainloop_get_api(loop_), "Quietfield probe");
+        }
     }
-    pa_context* context = pa_context_new(pa_mainloop_get_api(loop), "Quietfield probe");
-    bool answered = false;
-    if (context != nullptr &&
-        pa_context_connect(context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) >= 0) {
-        const auto until = Clock::now() + limit;
+    ~OneShot() {
+        if (context_ != nullptr) {
+            pa_context_disconnect(context_);
+            pa_context_unref(context_);
+        }
+        if (loop_ != nullptr) {
+            pa_mainloop_free(loop_);
+        }
+    }
+    OneShot(const OneShot&) = delete;
+    OneShot& operator=(const OneShot&) = delete;
+
+    // Connects, never starting a server; false when none answers in time.
+    bool connect() {
+        if (context_ == nullptr ||
+            pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) {
+            return false;
+        }
         for (;;) {
-            const pa_context_state_t state = pa_context_get_state(context);
+            const pa_context_state_t state = pa_context_get_state(context_);
             if (state == PA_CONTEXT_READY || !PA_CONTEXT_IS_GOOD(state)) {
-                answered = state == PA_CONTEXT_READY;
-                break;
+                return state == PA_CONTEXT_READY;
             }
-            const auto left =
-                std::chrono::duration_cast<std::chrono::microseconds>(until - Clock::now());
-            if (left.count() <= 0 ||
-                pa_mainloop_prepare(loop, static_cast<int>(left.count())) < 0 ||
-                pa_mainloop_poll(loop) < 0 || pa_mainloop_dispatch(loop) < 0) {
-                break;
+            if (!step()) {
+                return false;
             }
         }
-        pa_context_disconnect(context);
     }
-    if (context != nullptr) {
-        pa_context_unref(context);
+    bool finish(pa_operation* operation) {
+        if (operation == nullptr) {
+            return false;
+        }
+        while (pa_operation_get_state(operation) == PA_OPERATION_RUNNING && step()) {
+        }
+        const bool done = pa_operation_get_state(operation) == PA_OPERATION_DONE;
+        if (!done) {
+            pa_operation_cancel(operation);
+        }
+        pa_operation_unref(operation);
+        return done;
     }
-    pa_mainloop_free(loop);
-    return answered;
+    pa_context* context() { return context_; }
+
+private:
+    bool step() {
+        const auto left = std::chrono::duration_cast<std::chrono::microseconds>(
+            until_ - std::chrono::steady_clock::now());
+        return left.count() > 0 &&
+               pa_mainloop_prepare(loop_, static_cast<int>(left.count())) >= 0 &&
+               pa_mainloop_poll(loop_) >= 0 && pa_mainloop_dispatch(loop_) >= 0;
+    }
+
+    std::chrono::steady_clock::time_point until_;
+    pa_mainloop* loop_ = nullptr;
+    pa_context* context_ = nullptr;
+};
+
+} // namespace
+
+bool PulseRouting::serverAnswers(std::chrono::milliseconds limit) {
+    OneShot probe(Clock::now() + limit);
+    return probe.connect();
+}
+
+std::optional<std::vector<PulseRouting::Output>>
+PulseRouting::outputs(std::chrono::milliseconds limit) {
+    OneShot probe(Clock::now() + limit);
+    std::vector<Output> found;
+    const bool listed =
+        probe.connect() &&
+        probe.finish(pa_context_get_sink_info_list(
+            probe.context(),
+            [](pa_context*, const pa_sink_info* info, int, void* data) {
+                if (info != nullptr && info->name != nullptr) {
+                    static_cast<std::vector<Output>*>(data)->push_back(
+                        {info->name,
+                         info->description != nullptr ? info->description : info->name});
+                }
+            },
+            &found));
+    if (!listed) {
+        return std::nullopt;
+    }
+    return found;
 }
 
 PulseRouting::~PulseRouting() {
@@ -74,6 +138,23 @@ PulseRouting::~PulseRouting() {
 
 bool PulseRouting::ready() const {
     return context_ != nullptr && pa_context_get_state(context_) == PA_CONTEXT_READY;
+}
+
+bool PulseRouting::readyBy(Clock::time_point until) {
+    // A question may come before the first look for changes has connected.
+    if (context_ == nullptr && Clock::now() >= retryAt_) {
+        retryAt_ = Clock::now() + kReconnectWait;
+        connect();
+    }
+    while (context_ != nullptr && !ready() && PA_CONTEXT_IS_GOOD(pa_context_get_state(context_))) {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::microseconds>(until - Clock::now());
+        if (left.count() <= 0 || pa_mainloop_prepare(loop_, static_cast<int>(left.count())) < 0 ||
+            pa_mainloop_poll(loop_) < 0 || pa_mainloop_dispatch(loop_) < 0) {
+            break;
+        }
+    }
+    return ready();
 }
 
 void PulseRouting::connect() {
@@ -101,7 +182,7 @@ void PulseRouting::disconnect() {
     subscribed_ = false;
 }
 
-bool PulseRouting::defaultChanged() {
+bool PulseRouting::routesChanged() {
     const bool broken = context_ == nullptr || !PA_CONTEXT_IS_GOOD(pa_context_get_state(context_));
     if (broken) {
         if (Clock::now() < retryAt_) {
@@ -121,13 +202,21 @@ bool PulseRouting::defaultChanged() {
         pa_context_set_subscribe_callback(
             context_,
             [](pa_context*, pa_subscription_event_type_t event, std::uint32_t, void* self) {
-                if ((event & PA_SUBSCRIPTION_EVENT_FACILITY_MASK) == PA_SUBSCRIPTION_EVENT_SERVER) {
+                const auto facility = event & PA_SUBSCRIPTION_EVENT_FACILITY_MASK;
+                const auto type = event & PA_SUBSCRIPTION_EVENT_TYPE_MASK;
+                // An output's own changes (its volume, say) move nothing; its coming and going do.
+                if (facility == PA_SUBSCRIPTION_EVENT_SERVER ||
+                    (facility == PA_SUBSCRIPTION_EVENT_SINK &&
+                     type != PA_SUBSCRIPTION_EVENT_CHANGE)) {
                     static_cast<PulseRouting*>(self)->changed_ = true;
                 }
             },
             this);
         pa_operation* op =
-            pa_context_subscribe(context_, PA_SUBSCRIPTION_MASK_SERVER, nullptr, nullptr);
+            pa_context_subscribe(context_,
+                                 static_cast<pa_subscription_mask_t>(PA_SUBSCRIPTION_MASK_SERVER |
+                                                                     PA_SUBSCRIPTION_MASK_SINK),
+                                 nullptr, nullptr);
         if (op != nullptr) {
             pa_operation_unref(op);
         }
@@ -159,7 +248,24 @@ bool PulseRouting::finish(pa_operation* operation, Clock::time_point until) {
     return done;
 }
 
-bool PulseRouting::strayed(bool capture, const std::string& streamName) {
+std::string PulseRouting::outputDescription(const std::string& name) {
+    if (name.empty() || !readyBy(Clock::now() + kQueryWait)) {
+        return {};
+    }
+    std::string description;
+    const bool known = finish(pa_context_get_sink_info_by_name(
+                                  context_, name.c_str(),
+                                  [](pa_context*, const pa_sink_info* info, int, void* data) {
+                                      if (info != nullptr && info->description != nullptr) {
+                                          *static_cast<std::string*>(data) = info->description;
+                                      }
+                                  },
+                                  &description),
+                              Clock::now() + kQueryWait);
+    return known ? description : std::string();
+}
+
+bool PulseRouting::strayed(bool capture, const std::string& streamName, const std::string& output) {
     if (!ready()) {
         return false;
     }
@@ -168,30 +274,32 @@ bool PulseRouting::strayed(bool capture, const std::string& streamName) {
     query.capture = capture;
     query.name = streamName;
     query.pid = std::to_string(getpid());
-    const bool known = finish(pa_context_get_server_info(
-                                  context_,
-                                  [](pa_context*, const pa_server_info* info, void* data) {
-                                      auto* q = static_cast<Query*>(data);
-                                      if (info == nullptr) {
-                                          return;
-                                      }
-                                      const char* name = q->capture ? info->default_source_name
-                                                                    : info->default_sink_name;
-                                      q->defaultDevice = name != nullptr ? name : "";
-                                  },
-                                  &query),
-                              until);
-    if (!known || query.defaultDevice.empty()) {
+    query.expectedDevice = output;
+    const bool known =
+        !output.empty() || finish(pa_context_get_server_info(
+                                      context_,
+                                      [](pa_context*, const pa_server_info* info, void* data) {
+                                          auto* q = static_cast<Query*>(data);
+                                          if (info == nullptr) {
+                                              return;
+                                          }
+                                          const char* name = q->capture ? info->default_source_name
+                                                                        : info->default_sink_name;
+                                          q->expectedDevice = name != nullptr ? name : "";
+                                      },
+                                      &query),
+                                  until);
+    if (!known || query.expectedDevice.empty()) {
         return false;
     }
     pa_operation* device = nullptr;
     pa_operation* streams = nullptr;
     if (capture) {
         device = pa_context_get_source_info_by_name(
-            context_, query.defaultDevice.c_str(),
+            context_, query.expectedDevice.c_str(),
             [](pa_context*, const pa_source_info* info, int, void* data) {
                 if (info != nullptr) {
-                    static_cast<Query*>(data)->defaultIndex = info->index;
+                    static_cast<Query*>(data)->expectedIndex = info->index;
                 }
             },
             &query);
@@ -205,10 +313,10 @@ bool PulseRouting::strayed(bool capture, const std::string& streamName) {
             &query);
     } else {
         device = pa_context_get_sink_info_by_name(
-            context_, query.defaultDevice.c_str(),
+            context_, query.expectedDevice.c_str(),
             [](pa_context*, const pa_sink_info* info, int, void* data) {
                 if (info != nullptr) {
-                    static_cast<Query*>(data)->defaultIndex = info->index;
+                    static_cast<Query*>(data)->expectedIndex = info->index;
                 }
             },
             &query);
@@ -223,11 +331,11 @@ bool PulseRouting::strayed(bool capture, const std::string& streamName) {
     }
     const bool deviceKnown = finish(device, until);
     const bool streamsKnown = finish(streams, until);
-    if (!deviceKnown || !streamsKnown || query.defaultIndex == PA_INVALID_INDEX) {
+    if (!deviceKnown || !streamsKnown || query.expectedIndex == PA_INVALID_INDEX) {
         return false;
     }
     for (std::uint32_t where : query.placed) {
-        if (where != query.defaultIndex) {
+        if (where != query.expectedIndex) {
             return true;
         }
     }

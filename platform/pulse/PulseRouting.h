@@ -1,7 +1,9 @@
 #pragma once
 
 #include <chrono>
+#include <optional>
 #include <string>
+#include <vector>
 
 struct pa_context;
 struct pa_mainloop;
@@ -21,21 +23,34 @@ public:
     PulseRouting(const PulseRouting&) = delete;
     PulseRouting& operator=(const PulseRouting&) = delete;
 
-    // True once after the default output or input changed. Never blocks; (re)connects when the
-    // server has come (back).
-    bool defaultChanged();
+    // True once after the default output or input changed, or an output came or went. Never
+    // blocks; (re)connects when the server has come (back).
+    bool routesChanged();
     // Whether a PulseAudio (or PipeWire's pulse) server answers now, within `limit`. Never
     // starts one.
     static bool serverAnswers(std::chrono::milliseconds limit);
 
-    // Whether a stream of this process called `streamName` plays on a device other than the
-    // default one. Waits at most a fifth of a second for the server; false when it cannot tell.
-    bool strayed(bool capture, const std::string& streamName);
+    struct Output {
+        std::string name;        // the server's own, kept to find the output again
+        std::string description; // what people are shown
+    };
+    // The server's outputs now, in its order; nothing when no server answers within `limit`.
+    static std::optional<std::vector<Output>> outputs(std::chrono::milliseconds limit);
+
+    // Whether a stream of this process called `streamName` plays on a device other than
+    // `output` (the server's name for it; empty: the default one). Waits at most a fifth of a
+    // second for the server; false when it cannot tell.
+    bool strayed(bool capture, const std::string& streamName, const std::string& output = {});
+    // What the server calls its output `name` for people; empty when there is no such output
+    // now, or the server cannot tell within a fifth of a second.
+    std::string outputDescription(const std::string& name);
 
 private:
     using Clock = std::chrono::steady_clock;
 
     bool ready() const;
+    // Connects if need be and waits for the connection until `until`.
+    bool readyBy(Clock::time_point until);
     void connect();
     void disconnect();
     bool finish(pa_operation* operation, Clock::time_point until);

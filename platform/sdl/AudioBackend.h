@@ -22,9 +22,10 @@ public:
     // Takes it down; every device still open goes with it.
     virtual void stop() = 0;
 
-    // Opens the desktop's default output (or input, for a capture format). With `exactRate` the
-    // device runs at want.rate whatever the hardware does; otherwise it may choose its own.
-    // Returns 0 and a reason on failure. A new device starts paused.
+    // Opens want.output, or the desktop's default output when it is not there (or input, for a
+    // capture format). With `exactRate` the device runs at want.rate whatever the hardware does;
+    // otherwise it may choose its own. Returns 0 and a reason on failure. A new device starts
+    // paused.
     virtual DeviceId open(const DeviceFormat& want, bool exactRate, Pump pump, void* user,
                           DeviceFormat& obtained, std::string& reason) = 0;
     virtual void pause(DeviceId device, bool paused) = 0;
@@ -32,11 +33,14 @@ public:
     virtual bool lost(DeviceId device) = 0;
     virtual void close(DeviceId device) = 0;
 
-    // True once after the desktop's default output or input changed. Never blocks.
-    virtual bool defaultChanged() = 0;
-    // Whether the device's stream plays somewhere other than the desktop's default; false when
-    // that cannot be told. May wait briefly for the sound server.
+    // True once after the desktop's default output or input changed, or an output came or
+    // went. Never blocks.
+    virtual bool routesChanged() = 0;
+    // Whether the device's stream plays somewhere other than format.output (the desktop's
+    // default when empty); false when that cannot be told. May wait briefly for the server.
     virtual bool strayed(const DeviceFormat& format) = 0;
+    // Whether the sound server has the output called `name` now. May wait briefly.
+    virtual bool hasOutput(const std::string& name) = 0;
 
     // True when a sound server has come up while the library runs on a driver that is not a
     // server's (there was none when it started): the owner then starts the library afresh, which

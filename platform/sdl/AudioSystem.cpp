@@ -29,4 +29,8 @@ std::unique_ptr<AudioDevice> AudioSystem::open(const DeviceFormat& want, DeviceC
     return std::make_unique<AudioDevice>(worker_, std::move(slot));
 }
 
+void AudioSystem::setOutput(std::string name) {
+    worker_->setOutput(std::move(name));
+}
+
 } // namespace qf::sound

@@ -45,6 +45,11 @@ public:
     std::unique_ptr<AudioDevice> open(const DeviceFormat& want, DeviceCallback& callback,
                                       std::string& reason, Absent absent = Absent::Fail);
 
+    // Where every output device plays: the sound server's name of an output, or empty for the
+    // desktop's default. While that output is away its devices play on the default, and they
+    // return to it when it comes back. Capture devices always use the default input.
+    void setOutput(std::string name);
+
 private:
     std::shared_ptr<AudioWorker> worker_;
     std::thread thread_;

@@ -70,10 +70,14 @@ std::shared_ptr<DeviceSlot> AudioWorker::open(const DeviceFormat& want, DeviceCa
     const bool posted = post([this, slot, answer, keepLooking] {
         std::string why;
         Entry entry{slot, slot->want(), 0, false};
+        entry.want.output = entry.want.capture ? std::string() : output_;
         DeviceFormat obtained;
         if (startLibrary(why)) {
             entry.id = backend_->open(entry.want, entry.want.exactRate, &DeviceSlot::pump,
                                       slot.get(), obtained, why);
+            if (entry.id != 0 && obtained.output != entry.want.output) {
+                routeCheckAt_ = Clock::now() + kOutputRecheck;
+            }
         } else if (why.empty()) {
             why = "the sound system did not start";
         }
@@ -154,6 +158,24 @@ void AudioWorker::release(const std::shared_ptr<DeviceSlot>& slot) {
     });
 }
 
+void AudioWorker::setOutput(std::string name) {
+    post([this, name = std::move(name)] {
+        output_ = name;
+        for (Entry& entry : entries_) {
+            if (!entry.want.capture && entry.id != 0) {
+                move(entry);
+            }
+        }
+    });
+}
+
+std::string AudioWorker::placeFor(const Entry& entry) {
+    if (entry.want.capture || output_.empty() || !backend_->hasOutput(output_)) {
+        return {};
+    }
+    return output_;
+}
+
 AudioWorker::Entry* AudioWorker::find(const DeviceSlot* slot) {
     for (Entry& entry : entries_) {
         if (entry.slot.get() == slot) {
@@ -178,16 +200,21 @@ AudioWorker::Clock::time_point AudioWorker::watch() {
             freshStartDue_ = true;
         }
     }
-    if (backend_->defaultChanged()) {
+    if (backend_->routesChanged()) {
         routeCheckAt_ = now + kRouteSettle;
     }
     if (routeCheckAt_ && now >= *routeCheckAt_) {
         routeCheckAt_.reset();
-        // A stream the server did not move to the new default is moved by opening it afresh,
-        // which lands it on the default.
+        // A stream the server did not move to the new default, or that is not on the chosen
+        // output now that it is back (or gone), is moved by opening it afresh.
         for (Entry& entry : entries_) {
-            if (entry.id != 0 && backend_->strayed(entry.want)) {
-                closeDevice(entry);
+            if (entry.id == 0) {
+                continue;
+            }
+            DeviceFormat expected = entry.want;
+            expected.output = placeFor(entry);
+            if (backend_->strayed(expected)) {
+                move(entry);
             }
         }
     }
@@ -257,10 +284,15 @@ bool AudioWorker::reopen(Entry& entry) {
     const bool first = !entry.slot->isOpen();
     DeviceFormat obtained;
     std::string reason;
+    entry.want.output = entry.want.capture ? std::string() : output_;
     entry.id =
         backend_->open(entry.want, !first, &DeviceSlot::pump, entry.slot.get(), obtained, reason);
     if (entry.id == 0) {
         return false;
+    }
+    if (obtained.output != entry.want.output) {
+        // Left on the default: looked at again soon, in case the output was only just coming.
+        routeCheckAt_ = Clock::now() + kOutputRecheck;
     }
     if (first) {
         entry.want.rate = obtained.rate;
@@ -272,6 +304,19 @@ bool AudioWorker::reopen(Entry& entry) {
         backend_->pause(entry.id, false);
     }
     return true;
+}
+
+void AudioWorker::move(Entry& entry) {
+    // The new stream plays before the old one closes: a stream's first close can take a good
+    // part of a second while the server settles its latency. Paused, the old one no longer
+    // calls back, so the callback never runs on two devices at once.
+    const AudioBackend::DeviceId old = entry.id;
+    backend_->pause(old, true);
+    entry.id = 0;
+    if (!reopen(entry)) {
+        retryAt_ = Clock::now();
+    }
+    backend_->close(old);
 }
 
 void AudioWorker::closeDevice(Entry& entry) {

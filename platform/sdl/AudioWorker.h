@@ -31,6 +31,9 @@ public:
     // After the desktop's default device changed, the server gets this long to move streams
     // itself before a stream left behind is reopened.
     static constexpr auto kRouteSettle = std::chrono::milliseconds(300);
+    // A device left on the default while its chosen output is there (the library had not heard
+    // of it yet) is looked at again this soon.
+    static constexpr auto kOutputRecheck = std::chrono::milliseconds(500);
 
     explicit AudioWorker(std::unique_ptr<AudioBackend> backend);
     AudioWorker(const AudioWorker&) = delete;
@@ -55,6 +58,10 @@ public:
     void setSuspended(const std::shared_ptr<DeviceSlot>& slot, bool suspended);
     // Cuts the callback off at once; the device itself is closed on the worker's thread.
     void release(const std::shared_ptr<DeviceSlot>& slot);
+    // Where every playing device plays from now on: the sound server's name of an output, or
+    // empty for the desktop's default. Open devices move at once; while the output is not
+    // there they play on the default, and move back when it returns.
+    void setOutput(std::string name);
 
 private:
     struct Entry {
@@ -73,7 +80,11 @@ private:
     Clock::time_point watch();
     void recover(Clock::time_point now);
     bool reopen(Entry& entry);
+    // Where a device should play now: the chosen output while the server has it.
+    std::string placeFor(const Entry& entry);
     void closeDevice(Entry& entry);
+    // Opens the device afresh where it should play, then closes where it played.
+    void move(Entry& entry);
     bool anyMissing() const;
     bool anyOpen() const;
     void shutDown();
@@ -96,6 +107,7 @@ private:
     Clock::time_point retryAt_{};
     Clock::duration retryWait_ = kFirstRetry;
     std::optional<Clock::time_point> routeCheckAt_;
+    std::string output_;
 };
 
 } // namespace qf::sound

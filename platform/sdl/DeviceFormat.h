@@ -18,6 +18,9 @@ struct DeviceFormat {
     bool exactRate = false;
     // How the sound server lists the stream, so a user can tell the program's streams apart.
     std::string streamName;
+    // The sound server's name of the output to play on; empty: the desktop's default. As
+    // obtained: where it opened, empty when that was the default.
+    std::string output;
 
     int bytesPerFrame() const { return channels * (format == SampleFormat::Float32 ? 4 : 2); }
 };

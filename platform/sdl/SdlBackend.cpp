@@ -82,14 +82,25 @@ AudioBackend::DeviceId SdlBackend::open(const DeviceFormat& want, bool exactRate
     SDL_AudioSpec have{};
     // Format and channel count are converted by SDL if the device differs; so is the rate when
     // it must stay as asked.
-    const SDL_AudioDeviceID device =
-        SDL_OpenAudioDevice(nullptr, want.capture ? 1 : 0, &asked, &have,
-                            exactRate ? 0 : SDL_AUDIO_ALLOW_FREQUENCY_CHANGE);
+    const int changes = exactRate ? 0 : SDL_AUDIO_ALLOW_FREQUENCY_CHANGE;
+    // SDL knows a server's outputs by the names people see; an output that is not there now
+    // leaves the default, and the audio system moves the stream once it is back.
+    const std::string named =
+        want.capture || !routing_ ? std::string() : routing_->outputDescription(want.output);
+    SDL_AudioDeviceID device = 0;
+    if (!named.empty()) {
+        device = SDL_OpenAudioDevice(named.c_str(), 0, &asked, &have, changes);
+    }
+    const bool onNamed = device != 0;
+    if (device == 0) {
+        device = SDL_OpenAudioDevice(nullptr, want.capture ? 1 : 0, &asked, &have, changes);
+    }
     if (device == 0) {
         reason = SDL_GetError();
         return 0;
     }
     obtained = want;
+    obtained.output = onNamed ? want.output : std::string();
     obtained.rate = have.freq;
     obtained.format = sampleFormat(have.format);
     obtained.channels = have.channels;
@@ -109,12 +120,16 @@ void SdlBackend::close(DeviceId device) {
     SDL_CloseAudioDevice(device);
 }
 
-bool SdlBackend::defaultChanged() {
-    return routing_ && routing_->defaultChanged();
+bool SdlBackend::routesChanged() {
+    return routing_ && routing_->routesChanged();
 }
 
 bool SdlBackend::strayed(const DeviceFormat& format) {
-    return routing_ && routing_->strayed(format.capture, format.streamName);
+    return routing_ && routing_->strayed(format.capture, format.streamName, format.output);
+}
+
+bool SdlBackend::hasOutput(const std::string& name) {
+    return routing_ && !routing_->outputDescription(name).empty();
 }
 
 bool SdlBackend::serverAppeared() {

@@ -21,8 +21,9 @@ public:
     void pause(DeviceId device, bool paused) override;
     bool lost(DeviceId device) override;
     void close(DeviceId device) override;
-    bool defaultChanged() override;
+    bool routesChanged() override;
     bool strayed(const DeviceFormat& format) override;
+    bool hasOutput(const std::string& name) override;
     bool serverAppeared() override;
     void threadDone() override;
 

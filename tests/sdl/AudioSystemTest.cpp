@@ -301,6 +301,49 @@ TEST_F(AudioSystemTest, FollowsTheDefaultDeviceWhenTheServerDoesNotMoveTheStream
     EXPECT_EQ(server->counts().open, 1);
 }
 
+// The user's chosen output: playing devices go there, fall back to the default while it is
+// away and return when it is back; a device closed meanwhile opens there; capture stays put.
+TEST_F(AudioSystemTest, PlaysOnTheChosenOutputWheneverItIsThere) {
+    CountingCallback noise;
+    CountingCallback voice;
+    auto device = open(format("Noise"), noise);
+    auto input = open(format("Voice", true), voice);
+    ASSERT_TRUE(device && input);
+    device->play();
+    server->addOutput("headset");
+    audio->setOutput("headset");
+    ASSERT_TRUE(waitFor([&] { return server->placeOf("Noise") == "headset"; }, 2s));
+    EXPECT_EQ(server->placeOf("Voice"), "first");
+
+    // Switched off: the server rescues the stream to the default, and it plays on there.
+    server->removeOutput("headset");
+    std::this_thread::sleep_for(AudioWorker::kRouteSettle + 2 * AudioWorker::kWatchInterval);
+    EXPECT_EQ(server->placeOf("Noise"), "first");
+    const int reopens = device->reopenCount();
+
+    const auto back = Clock::now();
+    server->addOutput("headset");
+    ASSERT_TRUE(waitFor([&] { return server->placeOf("Noise") == "headset"; }, 2s))
+        << "the noise did not return to the chosen output";
+    std::cout << "[ figures  ] back on the chosen output in " << msSince(back) << " ms\n";
+    EXPECT_EQ(device->reopenCount(), reopens + 1);
+
+    // Closed while idle, a device opens where the choice says; the default again undoes it.
+    device->suspend();
+    ASSERT_TRUE(waitFor([&] { return server->placeOf("Noise").empty(); }, 2s));
+    device->resume();
+    ASSERT_TRUE(waitFor([&] { return server->placeOf("Noise") == "headset"; }, 2s));
+    // Another output device, as the recorder's playback is, opens there too.
+    CountingCallback take;
+    auto playback = open(format("Playback"), take);
+    EXPECT_EQ(server->placeOf("Playback"), "headset");
+    audio->setOutput({});
+    ASSERT_TRUE(waitFor([&] { return server->placeOf("Noise") == "first"; }, 2s));
+    const long before = noise.bytes();
+    EXPECT_TRUE(waitFor([&] { return noise.bytes() > before; }, 2s));
+    EXPECT_EQ(server->placeOf("Voice"), "first");
+}
+
 TEST_F(AudioSystemTest, ClosingNeverWaitsForAServerThatHangs) {
     CountingCallback noise;
     auto device = open(format("Noise"), noise);

@@ -51,6 +51,33 @@ void FakeServer::setNativeRate(int rate) {
     nativeRate_ = rate;
 }
 
+void FakeServer::addOutput(const std::string& name) {
+    std::lock_guard lock(mutex_);
+    outputs_.push_back(name);
+    defaultChanged_ = true;
+}
+
+void FakeServer::removeOutput(const std::string& name) {
+    std::lock_guard lock(mutex_);
+    outputs_.erase(std::remove(outputs_.begin(), outputs_.end(), name), outputs_.end());
+    for (auto& [id, d] : devices_) {
+        if (d.placedOn == name) {
+            d.placedOn = default_;
+        }
+    }
+    defaultChanged_ = true;
+}
+
+std::string FakeServer::placeOf(const std::string& streamName) {
+    std::lock_guard lock(mutex_);
+    for (const auto& [id, d] : devices_) {
+        if (d.stream == streamName) {
+            return d.placedOn;
+        }
+    }
+    return {};
+}
+
 FakeServer::Counts FakeServer::counts() {
     std::lock_guard lock(mutex_);
     Counts c = counts_;
@@ -136,24 +163,33 @@ AudioBackend::DeviceId FakeBackend::open(const DeviceFormat& want, bool exactRat
     FakeServer::Device& device = server_->devices_[id];
     device.stream = want.streamName;
     device.capture = want.capture;
-    device.placedOn = server_->default_;
+    const auto& outputs = server_->outputs_;
+    const bool named = !want.capture && !want.output.empty() &&
+                       std::find(outputs.begin(), outputs.end(), want.output) != outputs.end();
+    device.placedOn = named ? want.output : server_->default_;
+    obtained.output = named ? want.output : std::string();
     device.lost = std::make_shared<std::atomic<bool>>(false);
     device.paused = std::make_shared<std::atomic<bool>>(true);
     device.quit = std::make_shared<std::atomic<bool>>(false);
+    device.pumping = std::make_shared<std::mutex>();
     const auto bytes = static_cast<std::size_t>(obtained.periodFrames * obtained.bytesPerFrame());
     // One period per period's worth of time, as a sound card would ask.
     const auto period =
         std::chrono::microseconds(1000000LL * obtained.periodFrames / obtained.rate);
-    device.thread = std::thread([pump, user, bytes, period, lost = device.lost,
-                                 paused = device.paused, quit = device.quit] {
-        std::vector<std::uint8_t> buffer(bytes);
-        while (!quit->load()) {
-            if (!paused->load() && !lost->load()) {
-                pump(user, buffer.data(), static_cast<int>(bytes));
+    device.thread =
+        std::thread([pump, user, bytes, period, lost = device.lost, paused = device.paused,
+                     quit = device.quit, pumping = device.pumping] {
+            std::vector<std::uint8_t> buffer(bytes);
+            while (!quit->load()) {
+                {
+                    std::lock_guard guard(*pumping);
+                    if (!paused->load() && !lost->load()) {
+                        pump(user, buffer.data(), static_cast<int>(bytes));
+                    }
+                }
+                std::this_thread::sleep_for(period);
             }
-            std::this_thread::sleep_for(period);
-        }
-    });
+        });
     return id;
 }
 
@@ -162,6 +198,8 @@ void FakeBackend::pause(DeviceId id, bool paused) {
     std::lock_guard lock(server_->mutex_);
     const auto it = server_->devices_.find(id);
     if (it != server_->devices_.end()) {
+        // As SDL does: once paused, the device is not in its callback and will not call it.
+        std::lock_guard pumping(*it->second.pumping);
         it->second.paused->store(paused);
     }
 }
@@ -194,7 +232,7 @@ void FakeBackend::closeLocked(std::unique_lock<std::mutex>& lock, DeviceId id) {
     lock.lock();
 }
 
-bool FakeBackend::defaultChanged() {
+bool FakeBackend::routesChanged() {
     Call call(*server_);
     std::lock_guard lock(server_->mutex_);
     const bool changed = server_->defaultChanged_;
@@ -211,10 +249,18 @@ bool FakeBackend::serverAppeared() {
 bool FakeBackend::strayed(const DeviceFormat& format) {
     Call call(*server_);
     std::lock_guard lock(server_->mutex_);
+    const std::string& expected = format.output.empty() ? server_->default_ : format.output;
     return std::any_of(server_->devices_.begin(), server_->devices_.end(), [&](const auto& d) {
         return d.second.stream == format.streamName && d.second.capture == format.capture &&
-               d.second.placedOn != server_->default_;
+               d.second.placedOn != expected;
     });
+}
+
+bool FakeBackend::hasOutput(const std::string& name) {
+    Call call(*server_);
+    std::lock_guard lock(server_->mutex_);
+    const auto& outputs = server_->outputs_;
+    return std::find(outputs.begin(), outputs.end(), name) != outputs.end();
 }
 
 void FakeBackend::threadDone() {

@@ -28,6 +28,12 @@ public:
     void announceServer();
     // The rate a device runs at when the opener lets it choose.
     void setNativeRate(int rate);
+    // An output besides the default comes or goes; streams on a removed one move to the
+    // default, as a server rescues them.
+    void addOutput(const std::string& name);
+    void removeOutput(const std::string& name);
+    // Where the open device called `streamName` plays, or empty if none is open.
+    std::string placeOf(const std::string& streamName);
 
     struct Counts {
         int starts = 0;
@@ -55,6 +61,7 @@ private:
         std::shared_ptr<std::atomic<bool>> lost;
         std::shared_ptr<std::atomic<bool>> paused;
         std::shared_ptr<std::atomic<bool>> quit;
+        std::shared_ptr<std::mutex> pumping;
         std::thread thread;
     };
 
@@ -66,6 +73,7 @@ private:
     bool defaultChanged_ = false;
     bool serverAnnounced_ = false;
     std::string default_ = "first";
+    std::vector<std::string> outputs_;
     int nativeRate_ = 44100;
     bool started_ = false;
     std::uint32_t nextId_ = 1;
@@ -89,8 +97,9 @@ public:
     void pause(DeviceId device, bool paused) override;
     bool lost(DeviceId device) override;
     void close(DeviceId device) override;
-    bool defaultChanged() override;
+    bool routesChanged() override;
     bool strayed(const DeviceFormat& format) override;
+    bool hasOutput(const std::string& name) override;
     bool serverAppeared() override;
     void threadDone() override;
 

@@ -22,7 +22,7 @@ int changesWithin(qf::sound::PulseRouting& routing, std::chrono::milliseconds sp
     int changes = 0;
     const auto until = Clock::now() + span;
     while (Clock::now() < until) {
-        changes += routing.defaultChanged() ? 1 : 0;
+        changes += routing.routesChanged() ? 1 : 0;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return changes;

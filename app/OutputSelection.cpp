@@ -1,0 +1,74 @@
+#include "app/OutputSelection.h"
+
+#include "ui/MainWindow.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+#include <cstdio>
+
+namespace qf {
+
+namespace {
+// A name or description longer than this is not one the server gave.
+constexpr qint64 kLongestFile = 4096;
+} // namespace
+
+OutputSelection::OutputSelection(QString file, std::function<void(const std::string&)> apply,
+                                 OutputMenu::Lister list, QObject* parent)
+    : QObject(parent), file_(std::move(file)), apply_(std::move(apply)), list_(std::move(list)) {}
+
+QString OutputSelection::fileInConfigFolder() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/quietfield/output");
+}
+
+void OutputSelection::load() {
+    QFile file(file_);
+    if (file.open(QIODevice::ReadOnly) && file.size() <= kLongestFile) {
+        const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+        chosen_.name = lines.value(0).trimmed();
+        chosen_.description = chosen_.name.isEmpty() ? QString() : lines.value(1).trimmed();
+    }
+    // A file that cannot be read leaves the default, as if none had been chosen.
+    apply_(chosen_.name.toStdString());
+}
+
+void OutputSelection::follow(MainWindow* main) {
+    auto* menu = new OutputMenu(main->menu().outputMenu, list_, main);
+    menu->setChosen(chosen_);
+    connect(menu, &OutputMenu::chosenChanged, this,
+            [this](const QString& name, const QString& description) {
+                choose({name, description});
+            });
+}
+
+void OutputSelection::choose(const OutputMenu::Output& output) {
+    chosen_ = output;
+    apply_(chosen_.name.toStdString());
+    if (!save()) {
+        // The choice holds for this run all the same.
+        std::fprintf(stderr, "quietfield: could not keep the output chosen in %s\n",
+                     qPrintable(QDir::toNativeSeparators(file_)));
+    }
+}
+
+bool OutputSelection::save() const {
+    if (!QDir().mkpath(QFileInfo(file_).absolutePath())) {
+        return false;
+    }
+    QSaveFile file(file_);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        return false;
+    }
+    if (!chosen_.name.isEmpty()) {
+        file.write(
+            (chosen_.name + QLatin1Char('\n') + chosen_.description + QLatin1Char('\n')).toUtf8());
+    }
+    return file.commit();
+}
+
+} // namespace qf

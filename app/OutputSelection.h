@@ -1,0 +1,45 @@
+#pragma once
+
+#include "ui/OutputMenu.h"
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <string>
+
+namespace qf {
+
+class MainWindow;
+
+// The output the noise plays on, as the user chose it in the Output menu: kept in a small file
+// of its own under the user's configuration folder (the server's name of the output on the
+// first line, what it is called for people on the second; no file, or an empty one, means the
+// system default) and handed to the sound system at start and at each new choice.
+class OutputSelection final : public QObject {
+    Q_OBJECT
+public:
+    // `apply` takes the server's name of the output, empty for the default.
+    OutputSelection(QString file, std::function<void(const std::string&)> apply,
+                    OutputMenu::Lister list, QObject* parent = nullptr);
+    // ~/.config/quietfield/output, or under $XDG_CONFIG_HOME.
+    static QString fileInConfigFolder();
+
+    // Reads the file and applies what it holds.
+    void load();
+    // Gives the window's Output menu its entries and takes its choices.
+    void follow(MainWindow* main);
+    const OutputMenu::Output& chosen() const { return chosen_; }
+    // What the menu does with a choice: applies it and keeps it.
+    void choose(const OutputMenu::Output& output);
+
+private:
+    bool save() const;
+
+    QString file_;
+    std::function<void(const std::string&)> apply_;
+    OutputMenu::Lister list_;
+    OutputMenu::Output chosen_;
+};
+
+} // namespace qf
