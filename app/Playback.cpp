@@ -8,9 +8,10 @@ namespace {
 constexpr int kSilenceWatchMs = 20;
 // An output that no longer pulls the mixer never reaches silence; it is stopped regardless.
 constexpr int kSilenceWaitMs = 1000;
-// Long enough for the last row's fade-out and what the device still holds to be heard: the
-// stream closes on silence.
-constexpr int kIdleCloseMs = 500;
+// The stream closes on silence, after the last row's fade-out and what the device still holds.
+// Not sooner: a row ticked again meanwhile finds it open, and a stream that has not run for a
+// few seconds can take most of a second to close, while the sound system can do nothing else.
+constexpr int kIdleCloseMs = 4000;
 } // namespace
 
 Playback::Playback(NoiseEngine& engine, QObject* parent) : QObject(parent), engine_(engine) {

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The real program on a private screen and sound server, worked by real pointer clicks: ticking
 # "Pink Noise" makes pink noise audible, unticking it silences it, the sound comes back by itself
-# after the sound server restarts, and SIGTERM ends the program cleanly.
+# after the sound server restarts, no stream is kept open while no row plays, and SIGTERM ends
+# the program cleanly.
 # shellcheck source-path=SCRIPTDIR
 set -euo pipefail
 
@@ -36,8 +37,14 @@ click_pink() {
     qf_tick_row 2
 }
 
+no_stream() {
+    ! qf_noise_playing
+}
+
 listen "$QF_SESSION_DIR/before.raw" 1
 level "$QF_SESSION_DIR/before.raw" --max-active 0 || fail "sound before any row was ticked"
+# With nothing to play, the program keeps no stream open on the server.
+qf_wait_until 6 no_stream || fail "with no row on, the output stream stayed open"
 
 click_pink
 sleep 0.5
@@ -60,6 +67,7 @@ click_pink
 sleep 0.5
 listen "$QF_SESSION_DIR/unticked.raw" 1
 level "$QF_SESSION_DIR/unticked.raw" --max-active 0 || fail "unticking Pink Noise left sound"
+qf_wait_until 6 no_stream || fail "with the last row off, the output stream stayed open"
 
 qf_terminate "$pid" || fail "the program exited with status $? on SIGTERM"
 echo "program_sound: pink noise on and off by clicks, survived a sound-server restart, clean exit"
