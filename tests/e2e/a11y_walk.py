@@ -7,6 +7,8 @@
                                         text in dB or Hz
   a11y_walk.py PID toggle TITLE NAME    presses the control and prints its checked state
   a11y_walk.py PID value TITLE NAME     prints the control's value
+  a11y_walk.py PID menus TITLE          every menu item of the window's menu bar, as
+                                        "Menu > Item", with " (checked)" when it is
 """
 import sys
 import time
@@ -137,6 +139,25 @@ def toggle(app, title, name):
           "checked" if states.contains(pyatspi.STATE_CHECKED) else "unchecked")
 
 
+def menus(app, title):
+    items = (pyatspi.ROLE_MENU_ITEM, pyatspi.ROLE_CHECK_MENU_ITEM, pyatspi.ROLE_RADIO_MENU_ITEM)
+
+    def under(node, path):
+        for child in node:
+            if child is None:
+                continue
+            if child.getRole() in items:
+                checked = child.getState().contains(pyatspi.STATE_CHECKED)
+                print(" > ".join(path + [child.name]) + (" (checked)" if checked else ""))
+                under(child, path + [child.name])
+            else:
+                under(child, path)
+
+    for node in window(app, title):
+        if node is not None:
+            under(node, [])
+
+
 def main():
     pid, verb, rest = int(sys.argv[1]), sys.argv[2], sys.argv[3:]
     app = application(pid)
@@ -147,6 +168,9 @@ def main():
         return check(app, rest)
     if verb == "toggle":
         toggle(app, rest[0], rest[1])
+        return 0
+    if verb == "menus":
+        menus(app, rest[0])
         return 0
     if verb == "value":
         print("%g" % control(app, rest[0], rest[1]).queryValue().currentValue)
