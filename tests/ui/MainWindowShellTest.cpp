@@ -81,6 +81,17 @@ TEST_F(MainWindowShellTest, MenusReadAsTheyAlwaysHave) {
     }
 }
 
+// The readouts follow a change within a tick or two; with nothing changing, their timer rests.
+TEST_F(MainWindowShellTest, ReadoutsFollowAChangeThenTheirTimerRests) {
+    const auto rests = [this] { return !window.readoutTimer().isActive(); };
+    ASSERT_TRUE(QTest::qWaitFor(rests, 1000));
+    window.controlsLayout().frequencySliders[0]->setValue(12345);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [this] { return window.controlsLayout().readouts[0]->text() == QStringLiteral("12345"); },
+        200));
+    EXPECT_TRUE(QTest::qWaitFor(rests, 1000));
+}
+
 TEST_F(MainWindowShellTest, SleepMenuAsksForItsTimesAndShowsWhatIsLeft) {
     auto& menu = window.menu();
     QSignalSpy asked(&window, &MainWindow::sleepRequested);
