@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The Output menu, used as a person would (its keys): with two outputs, B is chosen and the
-# noise plays there; B goes away (headphones switched off) and the noise is on A within 2 s; B
+# noise plays there, as does the recorder's playback; B goes away (headphones switched off) and the noise is on A within 2 s; B
 # comes back and the noise returns to it within 2 s. The choice is kept in the user's
 # configuration folder and holds after a restart.
 # shellcheck source-path=SCRIPTDIR
@@ -53,6 +53,20 @@ chosen=$(arrives_on qf_b) || fail "the noise did not move to the chosen output"
 heard_on qf_b || fail "the noise is not heard on the chosen output"
 grep -qx qf_b "$XDG_CONFIG_HOME/quietfield/output" ||
     fail "the choice was not kept: $(cat "$XDG_CONFIG_HOME/quietfield/output" 2>&1)"
+
+# The recorder plays its take there too.
+qf_click_twips "$QF_APP_WID" 5580 3840 "$QF_MENU_H" # "Record"
+recorder=$(qf_wait_for_window "$pid" 391 "168-220" 10) || fail "the recorder did not open"
+menu=$(($(xdotool getwindowgeometry --shell "$recorder" | sed -n 's/^HEIGHT=//p') - 168))
+qf_click_twips "$recorder" 3480 1440 "$menu" # Record
+sleep 1
+qf_click_twips "$recorder" 4380 1440 "$menu" # Stop
+sleep 0.3
+qf_click_twips "$recorder" 5280 1440 "$menu" # Play
+take_on_b() {
+    [[ $(qf_stream_sinks Recording) == *" qf_b" ]]
+}
+qf_wait_until 2 take_on_b || fail "the recorder's playback is not on the chosen output"
 
 qf_remove_sink qf_b
 gone=$(arrives_on "$QF_SINK") || fail "the noise did not fall back to the default output"
