@@ -37,10 +37,35 @@ struct Query {
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
+// One round of the loop, waiting no later than `until`; false once the time is up or the loop
+// failed.
+bool iterateUntil(pa_mainloop* loop, Clock::time_point until) {
+    const auto left = std::chrono::duration_cast<std::chrono::microseconds>(until - Clock::now());
+    return left.count() > 0 && pa_mainloop_prepare(loop, static_cast<int>(left.count())) >= 0 &&
+           pa_mainloop_poll(loop) >= 0 && pa_mainloop_dispatch(loop) >= 0;
+}
+
+// Runs the loop until the operation is done or the time is up, then lets it go; true if done.
+bool finishOn(pa_mainloop* loop, pa_operation* operation, Clock::time_point until) {
+    if (operation == nullptr) {
+        return false;
+    }
+    while (pa_operation_get_state(operation) == PA_OPERATION_RUNNING && iterateUntil(loop, until)) {
+    }
+    const bool done = pa_operation_get_state(operation) == PA_OPERATION_DONE;
+    if (!done) {
+        pa_operation_cancel(operation);
+    }
+    pa_operation_unref(operation);
+    return done;
+}
+
 // A connection of its own for one question, given up when it goes out of scope.
 class OneShot {
 public:
-    explicit OneShot(std::chrono::steady_clock::time_point until) : until_(until) {
+    explicit OneShot(Clock::time_point until) : until_(until) {
         loop_ = pa_mainloop_new();
         if (loop_ != nullptr) {
             context_ = pa_context_new(pa_mainloop_get_api(loop_), "Quietfield probe");
@@ -69,36 +94,16 @@ public:
             if (state == PA_CONTEXT_READY || !PA_CONTEXT_IS_GOOD(state)) {
                 return state == PA_CONTEXT_READY;
             }
-            if (!step()) {
+            if (!iterateUntil(loop_, until_)) {
                 return false;
             }
         }
     }
-    bool finish(pa_operation* operation) {
-        if (operation == nullptr) {
-            return false;
-        }
-        while (pa_operation_get_state(operation) == PA_OPERATION_RUNNING && step()) {
-        }
-        const bool done = pa_operation_get_state(operation) == PA_OPERATION_DONE;
-        if (!done) {
-            pa_operation_cancel(operation);
-        }
-        pa_operation_unref(operation);
-        return done;
-    }
+    bool finish(pa_operation* operation) { return finishOn(loop_, operation, until_); }
     pa_context* context() { return context_; }
 
 private:
-    bool step() {
-        const auto left = std::chrono::duration_cast<std::chrono::microseconds>(
-            until_ - std::chrono::steady_clock::now());
-        return left.count() > 0 &&
-               pa_mainloop_prepare(loop_, static_cast<int>(left.count())) >= 0 &&
-               pa_mainloop_poll(loop_) >= 0 && pa_mainloop_dispatch(loop_) >= 0;
-    }
-
-    std::chrono::steady_clock::time_point until_;
+    Clock::time_point until_;
     pa_mainloop* loop_ = nullptr;
     pa_context* context_ = nullptr;
 };
@@ -146,13 +151,8 @@ bool PulseRouting::readyBy(Clock::time_point until) {
         retryAt_ = Clock::now() + kReconnectWait;
         connect();
     }
-    while (context_ != nullptr && !ready() && PA_CONTEXT_IS_GOOD(pa_context_get_state(context_))) {
-        const auto left =
-            std::chrono::duration_cast<std::chrono::microseconds>(until - Clock::now());
-        if (left.count() <= 0 || pa_mainloop_prepare(loop_, static_cast<int>(left.count())) < 0 ||
-            pa_mainloop_poll(loop_) < 0 || pa_mainloop_dispatch(loop_) < 0) {
-            break;
-        }
+    while (context_ != nullptr && !ready() && PA_CONTEXT_IS_GOOD(pa_context_get_state(context_)) &&
+           iterateUntil(loop_, until)) {
     }
     return ready();
 }
@@ -231,21 +231,7 @@ bool PulseRouting::routesChanged() {
 }
 
 bool PulseRouting::finish(pa_operation* operation, Clock::time_point until) {
-    if (operation == nullptr) {
-        return false;
-    }
-    while (pa_operation_get_state(operation) == PA_OPERATION_RUNNING) {
-        const auto left =
-            std::chrono::duration_cast<std::chrono::microseconds>(until - Clock::now());
-        if (left.count() <= 0 || pa_mainloop_prepare(loop_, static_cast<int>(left.count())) < 0 ||
-            pa_mainloop_poll(loop_) < 0 || pa_mainloop_dispatch(loop_) < 0) {
-            pa_operation_cancel(operation);
-            break;
-        }
-    }
-    const bool done = pa_operation_get_state(operation) == PA_OPERATION_DONE;
-    pa_operation_unref(operation);
-    return done;
+    return finishOn(loop_, operation, until);
 }
 
 std::string PulseRouting::outputDescription(const std::string& name) {
