@@ -54,7 +54,10 @@ heard_on qf_b || fail "the noise is not heard on the chosen output"
 grep -qx qf_b "$XDG_CONFIG_HOME/quietfield/output" ||
     fail "the choice was not kept: $(cat "$XDG_CONFIG_HOME/quietfield/output" 2>&1)"
 
-# The recorder plays its take there too.
+# The recorder plays its take there too. The take is made from B's monitor, where the noise
+# plays: a null sink with nothing playing into it hands its monitor data in blocks of up to 2 s,
+# so a short take from the idle default would often come out empty.
+pactl set-default-source qf_b.monitor
 qf_click_twips "$QF_APP_WID" 5580 3840 "$QF_MENU_H" # "Record"
 recorder=$(qf_wait_for_window "$pid" 391 "168-220" 10) || fail "the recorder did not open"
 menu=$(($(xdotool getwindowgeometry --shell "$recorder" | sed -n 's/^HEIGHT=//p') - 168))
@@ -62,6 +65,8 @@ qf_click_twips "$recorder" 3480 1440 "$menu" # Record
 sleep 1
 qf_click_twips "$recorder" 4380 1440 "$menu" # Stop
 sleep 0.3
+take_bytes=$(stat -c %s "$XDG_CACHE_HOME"/quietfield/recording-*.pcm)
+((take_bytes >= 88200)) || fail "the take holds only $take_bytes bytes after 1 s of recording"
 qf_click_twips "$recorder" 5280 1440 "$menu" # Play
 take_on_b() {
     [[ $(qf_stream_sinks Recording) == *" qf_b" ]]
