@@ -2,6 +2,14 @@
 
 namespace qf {
 
+ChannelCheckBox::ChannelCheckBox(const QString& text, QWidget* parent) : QCheckBox(text, parent) {
+#if QT_VERSION >= QT_VERSION_CHECK(6, 7, 0)
+    connect(this, &QCheckBox::checkStateChanged, this, &ChannelCheckBox::valueChanged);
+#else
+    connect(this, &QCheckBox::stateChanged, this, &ChannelCheckBox::valueChanged);
+#endif
+}
+
 int ChannelCheckBox::value() const {
     switch (checkState()) {
     case Qt::Checked:

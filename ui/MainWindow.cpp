@@ -76,7 +76,7 @@ MainWindow::~MainWindow() = default;
 void MainWindow::connectControls() {
     for (int row = 1; row <= ChannelTable::kChannels; ++row) {
         ChannelCheckBox* box = layout_->checkBoxes[row - 1];
-        connect(box, &QCheckBox::stateChanged, this, [this, row, box] {
+        connect(box, &ChannelCheckBox::valueChanged, this, [this, row, box] {
             controls_.checkChanged(row, box->value());
             controlChanged();
         });

@@ -180,7 +180,7 @@ TEST_F(ConfigTest, StoredMixStartsItsRowsBeforeTheirVolumesArrive) {
     bool playingWhenTicked = false;
     int volumeWhenTicked = 1;
     open([&] {
-        QObject::connect(ui->checkBoxes[1], &QCheckBox::stateChanged, [&] {
+        QObject::connect(ui->checkBoxes[1], &ChannelCheckBox::valueChanged, [&] {
             playingWhenTicked = channel(2).IsPlaying();
             volumeWhenTicked = channel(2).GetVolume();
         });
@@ -245,7 +245,8 @@ TEST_F(ConfigTest, SaveThenLoadTheSameFileChangesAndRestartsNothing) {
 
     std::vector<std::unique_ptr<QSignalSpy>> spies;
     for (int i = 0; i < 5; ++i) {
-        spies.push_back(std::make_unique<QSignalSpy>(ui->checkBoxes[i], &QCheckBox::stateChanged));
+        spies.push_back(
+            std::make_unique<QSignalSpy>(ui->checkBoxes[i], &ChannelCheckBox::valueChanged));
         spies.push_back(
             std::make_unique<QSignalSpy>(ui->volumeSliders[i], &QScrollBar::valueChanged));
         spies.push_back(
