@@ -2,6 +2,7 @@
 #include "audio/OfflineOutput.h"
 #include "tests/fixtures/FakeAppFolder.h"
 #include "tests/fixtures/TestDoubles.h"
+#include "ui/ChannelCheckBox.h"
 #include "ui/MainWindow.h"
 
 #include <QSignalSpy>
@@ -180,7 +181,7 @@ TEST_F(ConfigTest, StoredMixStartsItsRowsBeforeTheirVolumesArrive) {
     bool playingWhenTicked = false;
     int volumeWhenTicked = 1;
     open([&] {
-        QObject::connect(ui->checkBoxes[1], &ChannelCheckBox::valueChanged, [&] {
+        QObject::connect(ui->checkBoxes[1], &qf::ChannelCheckBox::valueChanged, [&] {
             playingWhenTicked = channel(2).IsPlaying();
             volumeWhenTicked = channel(2).GetVolume();
         });
@@ -246,7 +247,7 @@ TEST_F(ConfigTest, SaveThenLoadTheSameFileChangesAndRestartsNothing) {
     std::vector<std::unique_ptr<QSignalSpy>> spies;
     for (int i = 0; i < 5; ++i) {
         spies.push_back(
-            std::make_unique<QSignalSpy>(ui->checkBoxes[i], &ChannelCheckBox::valueChanged));
+            std::make_unique<QSignalSpy>(ui->checkBoxes[i], &qf::ChannelCheckBox::valueChanged));
         spies.push_back(
             std::make_unique<QSignalSpy>(ui->volumeSliders[i], &QScrollBar::valueChanged));
         spies.push_back(
