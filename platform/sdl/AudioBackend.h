@@ -43,8 +43,9 @@ public:
     virtual bool hasOutput(const std::string& name) = 0;
 
     // True when a sound server has come up while the library runs on a driver that is not a
-    // server's (there was none when it started): the owner then starts the library afresh, which
-    // lands it on the server, and reopens every device. Waits briefly at most.
+    // server's (there was none when it started), or the pulse service has while it runs on
+    // PipeWire's own driver: the owner then starts the library afresh, which lands it on the
+    // server, and reopens every device. Waits briefly at most.
     virtual bool serverAppeared() = 0;
 
     // The calling thread will make no more calls.

@@ -20,13 +20,21 @@ SampleFormat sampleFormat(SDL_AudioFormat format) {
 
 } // namespace
 
-std::string SdlBackend::chooseDriver() const {
+std::string SdlBackend::chooseDriver() {
     if (PulseRouting::serverAnswers(kProbeWait)) {
+        pulseAnswered_ = Clock::now();
         return "pulseaudio";
     }
-    // The server is away, perhaps restarting, perhaps replaced by PipeWire without its pulse
-    // service: only a server's driver may take over.
-    return serverSeen_ ? "pipewire" : "";
+    if (!serverSeen_) {
+        return "";
+    }
+    // The server is away, most likely restarting: PipeWire's core comes back a moment before
+    // its pulse service, and a device opened on the core then would be silent after the next
+    // restart. Only once the pulse service has stayed away does PipeWire's own driver take
+    // over, as when PipeWire runs without it.
+    const bool pulseLately =
+        pulseAnswered_ != Clock::time_point{} && Clock::now() - pulseAnswered_ < kPulseGoneAfter;
+    return pulseLately ? "pulseaudio" : "pipewire";
 }
 
 bool SdlBackend::start(std::string& reason) {
@@ -53,7 +61,11 @@ bool SdlBackend::start(std::string& reason) {
     }
     const char* current = SDL_GetCurrentAudioDriver();
     const std::string driver = current != nullptr ? current : "";
-    onServer_ = driver == "pulseaudio" || driver == "pipewire";
+    onPipeWire_ = driver == "pipewire";
+    onServer_ = driver == "pulseaudio" || onPipeWire_;
+    if (driver == "pulseaudio") {
+        pulseAnswered_ = Clock::now();
+    }
     if (onServer_) {
         serverSeen_ = true;
         if (!routing_) {
@@ -133,7 +145,7 @@ bool SdlBackend::hasOutput(const std::string& name) {
 }
 
 bool SdlBackend::serverAppeared() {
-    if (onServer_ || userChose_ || Clock::now() < nextProbe_) {
+    if ((onServer_ && !onPipeWire_) || userChose_ || Clock::now() < nextProbe_) {
         return false;
     }
     nextProbe_ = Clock::now() + kProbeInterval;

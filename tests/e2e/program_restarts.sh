@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# The real program while its sound server crashes and comes back five times in 20 s: each time
-# the noise must be back within 2 s of the new server. With the server gone, and again with a
-# server that hangs, the program must still end within half a second when asked to close
-# (SIGTERM, the desktop's way, which takes the main window's close path). Prints the figures
-# it measured.
+# The real program while its sound server crashes and comes back five times in 20 s, then
+# restarts three times in a row: each time the noise must be back within 2 s of the new server.
+# With the server gone, and again with a server that hangs, the program must still end within
+# half a second when asked to close (SIGTERM, the desktop's way, which takes the main window's
+# close path). Prints the figures it measured.
 # shellcheck source-path=SCRIPTDIR
 set -euo pipefail
 
@@ -58,6 +58,26 @@ for round in 1 2 3 4 5; do
         fail "round $round: the noise did not come back"
 done
 
+# Three restarts of the desktop's sound service in a row, each stopping it politely and starting
+# it again at once. Under PipeWire its core is back a moment before the pulse service; a device
+# opened on the core then would not hear of the next restart.
+service_back=()
+for round in 1 2 3; do
+    qf_restart_pulse 0 || fail "restart $round: the sound server did not start again"
+    up=$(qf_now_ms)
+    qf_wait_until 3 qf_noise_playing ||
+        fail "restart $round: the program did not reopen its stream within 3 s"
+    back=$(($(qf_now_ms) - up))
+    service_back+=("$back")
+    ((back < 2000)) || fail "restart $round: the noise was back only after $back ms"
+    qf_record_start "$QF_SESSION_DIR/restart$round.raw"
+    sleep 0.8
+    qf_record_stop
+    "$QF_PYTHON" "$QF_E2E_DIR/audio_level.py" "$QF_SESSION_DIR/restart$round.raw" \
+        --min-active 0.6 --min-db -30 >/dev/null ||
+        fail "restart $round: the noise did not come back"
+done
+
 # With the server gone for good, the program is asked to close.
 qf_stop_pulse KILL
 sleep 1
@@ -88,6 +108,7 @@ kill -CONT "$QF_PULSE_PID"
 ((status == 0)) || fail "with the server hanging the program exited with status $status"
 ((hung_ms < 500)) || fail "the program took $hung_ms ms to end with the server hanging"
 
-echo "program_restarts: noise back ${stream_back[*]} ms after each new server was up;" \
-    "5 restarts in $elapsed ms; ended $close_ms ms after SIGTERM with the server gone," \
+echo "program_restarts ($QF_SOUND_SERVER): noise back ${stream_back[*]} ms after each new" \
+    "server was up; 5 restarts in $elapsed ms; back ${service_back[*]} ms after each of 3" \
+    "service restarts; ended $close_ms ms after SIGTERM with the server gone," \
     "$hung_ms ms with the server hanging"
