@@ -21,6 +21,8 @@ inner() {
     source "$here/session.sh"
     qf_session_start
     echo "$QF_SESSION_DIR ${DISPLAY#:} $QF_XVFB_PID $QF_PULSE_PID $QF_WATCHDOG_PID" >"$state"
+    # Every process of the sound server (PipeWire has three) and its bus, if it has one.
+    echo "${QF_SERVER_PIDS[*]} $QF_BUS_PID" >>"$state"
 
     local info
     info=$(xdpyinfo)
@@ -60,11 +62,14 @@ outer() {
     QF_SESSION_QUIET=1 bash "${BASH_SOURCE[0]}" inner "$state_file" ||
         fail "checks inside the session"
 
-    local dir display xvfb pulse watchdog pid
-    read -r dir display xvfb pulse watchdog <"$state_file"
+    local dir display xvfb pulse watchdog pid servers
+    {
+        read -r dir display xvfb pulse watchdog
+        read -r -a servers
+    } <"$state_file"
     [[ -n $dir && -n $xvfb && -n $pulse && -n $watchdog ]] || fail "session details not recorded"
     [[ ! -e $dir ]] || fail "session folder $dir was left behind"
-    for pid in "$xvfb" "$pulse" "$watchdog"; do
+    for pid in "$xvfb" "$pulse" "$watchdog" "${servers[@]}"; do
         if kill -0 "$pid" 2>/dev/null; then
             fail "process $pid ($(cat "/proc/$pid/comm" 2>/dev/null)) outlived the session"
         fi

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # shellcheck shell=bash
 #
-# A private desktop for whole-program tests: an Xvfb screen and a PulseAudio server whose
-# default sink is a null sink, both living in one temporary folder that is removed at the end.
+# A private desktop for whole-program tests: an Xvfb screen and a sound server whose default
+# sink is a null sink (PulseAudio, or PipeWire with WirePlumber and pipewire-pulse), all living
+# in one temporary folder that is removed at the end.
 # Nothing outside that folder is read or written, so tests can run as root, side by side with
 # a real desktop, and leave nothing behind.
 #
@@ -27,6 +28,8 @@
 #   QF_KEEP_SESSION=1   keep the temporary folder (logs, recordings) after teardown
 #   QF_SESSION_QUIET=1  do not print where the session lives
 #   QF_PRIVATE_BUS=1    keep DBUS_SESSION_BUS_ADDRESS (set by qf_private_bus)
+#   QF_SOUND_SERVER     pulseaudio (the default) or pipewire; PipeWire's processes get a
+#                       session bus of their own unless the test has one (qf_private_bus)
 #
 # Exported for the program and the test:
 #   DISPLAY, PULSE_SERVER, HOME, XDG_RUNTIME_DIR, XDG_CONFIG_HOME, XDG_CACHE_HOME,
@@ -47,6 +50,16 @@ if [[ -z ${QF_PYTHON:-} ]]; then
 fi
 export QF_PYTHON
 
+QF_SOUND_SERVER=${QF_SOUND_SERVER:-pulseaudio}
+case $QF_SOUND_SERVER in
+pulseaudio | pipewire) ;;
+*)
+    echo "session: QF_SOUND_SERVER must be pulseaudio or pipewire, not $QF_SOUND_SERVER" >&2
+    exit 2
+    ;;
+esac
+export QF_SOUND_SERVER
+
 QF_SINK=qf_null
 QF_MONITOR=qf_null.monitor
 QF_RATE=48000
@@ -55,6 +68,9 @@ export QF_SINK QF_MONITOR QF_RATE
 QF_SESSION_DIR=""
 QF_XVFB_PID=""
 QF_PULSE_PID=""
+QF_SERVER_PIDS=()
+QF_BUS_PID=""
+QF_BUS_ADDRESS=""
 QF_RECORD_PID=""
 QF_WATCHDOG_PID=""
 QF_LAST_PID=""
@@ -166,12 +182,50 @@ qf_start_xvfb() {
 }
 
 # Starts the private sound server with its null sink, or with no sink at all when $1 is
-# "no-sink" (as on a laptop whose only output, a Bluetooth headset, is switched off).
+# "no-sink" (as on a laptop whose only output, a Bluetooth headset, is switched off). Which
+# server it is comes from QF_SOUND_SERVER: PulseAudio, or PipeWire with WirePlumber and its
+# pulse service, as a desktop of today runs it; programs reach either through PULSE_SERVER.
 qf_start_pulse() {
-    local sinks=(-L "module-null-sink sink_name=$QF_SINK rate=$QF_RATE channels=2 format=float32le sink_properties=device.description=Quietfield-test-sink")
-    [[ ${1:-} == no-sink ]] && sinks=()
     local pulse_conf="$XDG_CONFIG_HOME/pulse"
     mkdir -p "$pulse_conf"
+    # Clients must never start a second server of their own behind the test's back.
+    cat >"$pulse_conf/client.conf" <<CONF
+autospawn = no
+CONF
+    PULSE_CLIENTCONFIG="$pulse_conf/client.conf"
+    export PULSE_CLIENTCONFIG
+    head -c 256 /dev/urandom >"$pulse_conf/cookie"
+    PULSE_COOKIE="$pulse_conf/cookie"
+    export PULSE_COOKIE
+    PULSE_SERVER="unix:$PULSE_RUNTIME_PATH/native"
+    export PULSE_SERVER
+    QF_SERVER_PIDS=()
+    if [[ $QF_SOUND_SERVER == pipewire ]]; then
+        qf_start_pipewire || return 1
+    else
+        qf_start_pulseaudio || return 1
+    fi
+    if ((${#QF_SERVER_PIDS[@]} > 0)); then
+        printf '%s\n' "${QF_SERVER_PIDS[@]}" >>"$QF_SESSION_DIR/servers.pids"
+    fi
+    [[ ${1:-} == no-sink ]] && return 0
+    qf_load_sink "$QF_SINK" Quietfield-test-sink || return 1
+    # Under PipeWire the choice is its session manager's, which may still be starting (the
+    # server then refuses it) and takes it over a moment later; a test starts once the server
+    # reports it.
+    if ! qf_wait_until 10 qf_make_default "$QF_SINK" "$QF_MONITOR"; then
+        qf_log "the default sink did not become $QF_SINK"
+        return 1
+    fi
+}
+
+qf_make_default() {
+    pactl set-default-sink "$1" && pactl set-default-source "$2" &&
+        [[ $(pactl get-default-sink) == "$1" && $(pactl get-default-source) == "$2" ]]
+}
+
+qf_start_pulseaudio() {
+    local pulse_conf="$XDG_CONFIG_HOME/pulse"
     # The program asks for 48 kHz float; a server that already runs at that rate does not
     # resample, so what is recorded is what the program wrote.
     cat >"$pulse_conf/daemon.conf" <<CONF
@@ -182,35 +236,138 @@ default-sample-channels = 2
 avoid-resampling = yes
 flat-volumes = no
 CONF
-    # Clients must never start a second server of their own behind the test's back.
-    cat >"$pulse_conf/client.conf" <<CONF
-autospawn = no
-CONF
-    PULSE_CLIENTCONFIG="$pulse_conf/client.conf"
-    export PULSE_CLIENTCONFIG
-    head -c 256 /dev/urandom >"$pulse_conf/cookie"
-    PULSE_COOKIE="$pulse_conf/cookie"
-    export PULSE_COOKIE
-
-    local socket="$PULSE_RUNTIME_PATH/native"
-    # -n skips the system's default.pa, so only the two modules below exist: no hardware, no
+    # -n skips the system's default.pa, so only the modules loaded here exist: no hardware, no
     # D-Bus, no X11 bell. As root the server warns that it is meant for a user, and carries on.
     pulseaudio -n --daemonize=no --system=false --use-pid-file=false \
         --exit-idle-time=-1 --disallow-exit --realtime=false --high-priority=false \
         --log-target=stderr --log-level=notice \
-        -L "module-native-protocol-unix socket=$socket auth-anonymous=1" "${sinks[@]}" \
+        -L "module-native-protocol-unix socket=$PULSE_RUNTIME_PATH/native auth-anonymous=1" \
         >"$QF_SESSION_DIR/logs/pulse.log" 2>&1 &
     QF_PULSE_PID=$!
-    PULSE_SERVER="unix:$socket"
-    export PULSE_SERVER
+    QF_SERVER_PIDS=("$QF_PULSE_PID")
     if ! qf_wait_until 20 pactl info; then
         qf_log "PulseAudio did not start; its log:"
         cat "$QF_SESSION_DIR/logs/pulse.log" >&2 || true
         return 1
     fi
-    ((${#sinks[@]} == 0)) && return 0
-    pactl set-default-sink "$QF_SINK" >/dev/null
-    pactl set-default-source "$QF_MONITOR" >/dev/null
+}
+
+# The configuration PipeWire and WirePlumber read: the distribution's own, copied into the
+# session, with what a test needs on top. With their variables set they look nowhere else, so
+# neither /etc nor a user's files can change what a test sees.
+qf_write_pipewire_config() {
+    local pw="$QF_SESSION_DIR/pipewire-conf" wp="$QF_SESSION_DIR/wireplumber-conf"
+    [[ -d $pw ]] && return 0
+    mkdir -p "$pw/pipewire.conf.d" "$pw/pipewire-pulse.conf.d" "$wp"
+    cp /usr/share/pipewire/pipewire.conf /usr/share/pipewire/pipewire-pulse.conf \
+        /usr/share/pipewire/client.conf "$pw/"
+    # At the program's rate, as PulseAudio runs here, so that nothing is resampled.
+    cat >"$pw/pipewire.conf.d/50-quietfield-test.conf" <<CONF
+context.properties = {
+    default.clock.rate = $QF_RATE
+    default.clock.allowed-rates = [ $QF_RATE ]
+}
+CONF
+    cat >"$pw/pipewire-pulse.conf.d/50-quietfield-test.conf" <<CONF
+pulse.properties = {
+    server.address = [ "unix:$PULSE_RUNTIME_PATH/native" ]
+}
+CONF
+    cp -r /usr/share/wireplumber/. "$wp/"
+    if [[ -d $wp/main.lua.d ]]; then
+        # WirePlumber 0.4 (Lua): no ALSA, V4L2, libcamera or Bluetooth monitor, so real
+        # hardware is never opened; the null sinks are the only devices.
+        cat >"$wp/main.lua.d/51-quietfield-test.lua" <<'LUA'
+alsa_monitor.enabled = false
+v4l2_monitor.enabled = false
+libcamera_monitor.enabled = false
+LUA
+        mkdir -p "$wp/bluetooth.lua.d"
+        cat >"$wp/bluetooth.lua.d/51-quietfield-test.lua" <<'LUA'
+bluez_monitor.enabled = false
+LUA
+    else
+        # WirePlumber 0.5 and later (SPA-JSON profiles): the same, feature by feature.
+        mkdir -p "$wp/wireplumber.conf.d"
+        cat >"$wp/wireplumber.conf.d/51-quietfield-test.conf" <<'CONF'
+wireplumber.profiles = {
+  main = {
+    hardware.audio = disabled
+    hardware.bluetooth = disabled
+    hardware.video-capture = disabled
+    monitor.alsa = disabled
+    monitor.alsa-midi = disabled
+    monitor.bluez = disabled
+    monitor.bluez-midi = disabled
+    monitor.libcamera = disabled
+    monitor.v4l2 = disabled
+  }
+}
+CONF
+    fi
+}
+
+# PipeWire, its session manager and its pulse service, each a process of its own as the
+# desktop's user services run them, on a session bus that outlives their restarts.
+qf_start_pipewire() {
+    qf_write_pipewire_config
+    qf_start_bus || return 1
+    local logs="$QF_SESSION_DIR/logs"
+    local env=(env -u DISPLAY PIPEWIRE_CONFIG_DIR="$QF_SESSION_DIR/pipewire-conf"
+        WIREPLUMBER_CONFIG_DIR="$QF_SESSION_DIR/wireplumber-conf"
+        DBUS_SESSION_BUS_ADDRESS="$QF_BUS_ADDRESS" PIPEWIRE_LOG_SYSTEMD=false)
+    "${env[@]}" pipewire >>"$logs/pipewire.log" 2>&1 &
+    QF_SERVER_PIDS+=("$!")
+    if ! qf_wait_until 20 test -S "$XDG_RUNTIME_DIR/pipewire-0"; then
+        qf_log "PipeWire did not start; its log:"
+        tail -n 40 "$logs/pipewire.log" >&2 || true
+        return 1
+    fi
+    "${env[@]}" wireplumber >>"$logs/wireplumber.log" 2>&1 &
+    QF_SERVER_PIDS+=("$!")
+    # The pulse service comes once the session manager is there, as the desktop's units order
+    # them; until then only PipeWire's core answers, which a program must not settle on.
+    if ! qf_wait_until 20 qf_pipewire_managed; then
+        qf_log "WirePlumber did not start; its log:"
+        tail -n 40 "$logs/wireplumber.log" >&2 || true
+        return 1
+    fi
+    "${env[@]}" pipewire-pulse >>"$logs/pipewire-pulse.log" 2>&1 &
+    QF_PULSE_PID=$!
+    QF_SERVER_PIDS+=("$QF_PULSE_PID")
+    if ! qf_wait_until 20 pactl info; then
+        qf_log "pipewire-pulse did not start; its log:"
+        tail -n 40 "$logs/pipewire-pulse.log" >&2 || true
+        return 1
+    fi
+}
+
+# Whether WirePlumber has published the metadata that holds the desktop's default devices.
+qf_pipewire_managed() {
+    PIPEWIRE_CONFIG_DIR="$QF_SESSION_DIR/pipewire-conf" pw-cli ls Metadata 2>/dev/null |
+        grep -q 'metadata.name = "default"'
+}
+
+# A session bus for the sound server: the test's own (qf_private_bus) or one started here.
+qf_start_bus() {
+    if [[ -n ${QF_BUS_ADDRESS:-} ]]; then
+        return 0
+    fi
+    if [[ ${QF_PRIVATE_BUS:-0} == 1 ]]; then
+        QF_BUS_ADDRESS=$DBUS_SESSION_BUS_ADDRESS
+        return 0
+    fi
+    local file="$QF_SESSION_DIR/logs/bus.address"
+    : >"$file"
+    dbus-daemon --session --nofork --nopidfile --address="unix:path=$XDG_RUNTIME_DIR/bus" \
+        --print-address=7 7>"$file" >"$QF_SESSION_DIR/logs/bus.log" 2>&1 &
+    QF_BUS_PID=$!
+    echo "$QF_BUS_PID" >>"$QF_SESSION_DIR/servers.pids"
+    if ! qf_wait_until 10 grep -q unix: "$file"; then
+        qf_log "the session bus did not start"
+        return 1
+    fi
+    QF_BUS_ADDRESS=$(head -n1 "$file")
 }
 
 # Stops the sound server and starts a new one on the same socket, as when the desktop's sound
@@ -221,20 +378,73 @@ qf_restart_pulse() {
     local away=${1:-0} signal=${2:-TERM}
     qf_stop_pulse "$signal"
     sleep "$away"
-    qf_start_pulse || return 1
-    # The watcher only knows the first server; this one is ended with the spawned programs.
-    echo "$QF_PULSE_PID" >>"$QF_SESSION_DIR/spawned.pids"
+    qf_start_pulse
 }
 
-# Ends the sound server with a signal (TERM unless given) and waits until it is gone.
+# Ends the sound server with a signal (TERM unless given) and waits until it is gone; under
+# PipeWire all three of its processes, as when the desktop's sound service stops or crashes.
 qf_stop_pulse() {
-    local signal=${1:-TERM}
-    if [[ $signal == TERM ]]; then
-        qf_end_pid "$QF_PULSE_PID" 5
-        return
+    local signal=${1:-TERM} pid
+    for pid in "${QF_SERVER_PIDS[@]}"; do
+        if [[ $signal == TERM ]]; then
+            qf_end_pid "$pid" 5
+        else
+            kill "-$signal" "$pid" 2>/dev/null || true
+        fi
+    done
+    for pid in "${QF_SERVER_PIDS[@]}"; do
+        wait "$pid" 2>/dev/null || true
+    done
+    QF_SERVER_PIDS=()
+}
+
+# Removes the null sink called $1 (its module), as when headphones are switched off.
+qf_remove_sink() {
+    local module
+    qf_end_busy "$1"
+    module=$(pactl list short modules |
+        awk -v want="sink_name=$1" '{ for (i = 3; i <= NF; i++) if ($i == want) { print $1; exit } }')
+    [[ -n $module ]] && pactl unload-module "$module"
+}
+
+# Adds another null sink called $1, as when headphones are plugged in; it is not made default.
+# Like a real output it plays what moves onto it at once: kept busy (qf_keep_busy).
+qf_add_sink() {
+    qf_load_sink "$1" "$1" && qf_keep_busy "$1"
+}
+
+# Loads a null sink called $1, described as $2.
+qf_load_sink() {
+    pactl load-module module-null-sink sink_name="$1" rate="$QF_RATE" channels=2 \
+        format=float32le sink_properties=device.description="$2" >/dev/null
+}
+
+# Plays silence at 20 ms latency into sink $1 until the sink is removed or the session ends. A
+# PulseAudio null sink otherwise renders in blocks as long as the largest latency of what plays
+# on it (2 s when idle): a stream that moves onto it is first heard at the end of that block, up
+# to 2 s after the move, where a real output plays it at once. Silence changes nothing recorded.
+# Its pid is kept in a file, as a sink may be added from a subshell.
+qf_keep_busy() {
+    local pidfile="$QF_SESSION_DIR/busy.$1"
+    [[ -s $pidfile ]] && qf_alive "$(<"$pidfile")" && return 0
+    pacat --playback --device="$1" --format=float32le --rate="$QF_RATE" --channels=2 --raw \
+        --latency-msec=20 </dev/zero >/dev/null 2>>"$QF_SESSION_DIR/logs/busy.log" &
+    echo "$!" >"$pidfile"
+    echo "$!" >>"$QF_SESSION_DIR/spawned.pids"
+    if ! qf_wait_until 10 qf_has_stream_of "$!"; then
+        qf_log "the stream that keeps $1 busy did not start; its log:"
+        cat "$QF_SESSION_DIR/logs/busy.log" >&2 || true
+        return 1
     fi
-    kill "-$signal" "$QF_PULSE_PID" 2>/dev/null || true
-    wait "$QF_PULSE_PID" 2>/dev/null || true
+    # A stream that joins just as the sink starts a block waits for its end; a short stream
+    # makes the sink render afresh at once, at the busy stream's latency from then on.
+    local tries
+    for ((tries = 0; tries < 20; tries++)); do
+        (($(qf_sink_latency_ms "$1") < 100)) && return 0
+        qf_play_silence "$1"
+    done
+    qf_log "sink $1 still renders far ahead"
+    return 1
 }
 
 # Plays 50 ms of digital silence into a sink (the default one unless named).
@@ -245,17 +455,25 @@ qf_play_silence() {
         pacat --playback "${sink[@]}" --format=float32le --rate="$QF_RATE" --channels=2 --raw
 }
 
-# Removes the null sink called $1 (its module), as when headphones are switched off.
-qf_remove_sink() {
-    local module
-    module=$(pactl list short modules | awk -v want="sink_name=$1" 'index($0, want) { print $1; exit }')
-    [[ -n $module ]] && pactl unload-module "$module"
+# Ends the stream that keeps sink $1 busy, if there is one.
+qf_end_busy() {
+    local pidfile="$QF_SESSION_DIR/busy.$1"
+    [[ -s $pidfile ]] && qf_end_pid "$(<"$pidfile")" 2
+    rm -f -- "$pidfile"
 }
 
-# Adds another null sink called $1, as when headphones are plugged in; it is not made default.
-qf_add_sink() {
-    pactl load-module module-null-sink sink_name="$1" rate="$QF_RATE" channels=2 \
-        format=float32le sink_properties=device.description="$1" >/dev/null
+# How far ahead sink $1 has rendered, in milliseconds (0 when the server does not say).
+qf_sink_latency_ms() {
+    pactl list sinks | awk -v want="Name: $1" '
+        $0 ~ /^Sink #/ { mine = 0 }
+        index($0, want) { mine = 1 }
+        mine && $1 == "Latency:" { printf "%d\n", $2 / 1000; found = 1; exit }
+        END { if (!found) print 0 }'
+}
+
+# Whether process $1 has a playback stream on the server.
+qf_has_stream_of() {
+    pactl list sink-inputs 2>/dev/null | grep -q "application.process.id = \"$1\""
 }
 
 # Prints "index sink" for every playback stream whose media name is $1 (one line each).
@@ -279,8 +497,7 @@ qf_stream_sinks() {
 # watcher then ends the servers so that none outlives the test.
 qf_start_watchdog() {
     local parent=$BASHPID
-    local servers="$QF_PULSE_PID $QF_XVFB_PID"
-    local dir=$QF_SESSION_DIR keep=${QF_KEEP_SESSION:-0}
+    local dir=$QF_SESSION_DIR keep=${QF_KEEP_SESSION:-0} xvfb=$QF_XVFB_PID
     (
         trap '' INT
         while kill -0 "$parent" 2>/dev/null; do
@@ -291,9 +508,11 @@ qf_start_watchdog() {
         while read -r p; do
             kill -TERM -- "-$p" 2>/dev/null || kill -TERM "$p" 2>/dev/null || true
         done <"$dir/spawned.pids"
-        for p in $servers; do
+        # Every sound server started (restarts included), the bus, and last the screen.
+        while read -r p; do
             kill -TERM "$p" 2>/dev/null || true
-        done
+        done <"$dir/servers.pids"
+        kill -TERM "$xvfb" 2>/dev/null || true
         sleep 1
         if [[ $keep != 1 ]]; then
             rm -rf -- "$dir"
@@ -311,6 +530,7 @@ qf_session_start() {
     QF_SESSION_DIR=$(mktemp -d "$base/quietfield-e2e.XXXXXX")
     export QF_SESSION_DIR
     : >"$QF_SESSION_DIR/spawned.pids"
+    : >"$QF_SESSION_DIR/servers.pids"
     trap qf_session_stop EXIT
     trap 'exit 130' INT
     trap 'exit 143' TERM
@@ -475,7 +695,12 @@ qf_session_stop() {
         kill -KILL -- "-$pid" 2>/dev/null || true
     done
     qf_record_stop
-    qf_end_pid "$QF_PULSE_PID" 5
+    local busy
+    for busy in "$QF_SESSION_DIR"/busy.*; do
+        [[ -e $busy ]] && qf_end_busy "${busy##*/busy.}"
+    done
+    qf_stop_pulse
+    qf_end_pid "$QF_BUS_PID" 5
     qf_end_pid "$QF_XVFB_PID" 5
     qf_end_pid "$QF_WATCHDOG_PID" 2
     if [[ ${QF_KEEP_SESSION:-0} == 1 ]]; then
@@ -485,6 +710,8 @@ qf_session_stop() {
     fi
     QF_SESSION_DIR=""
     QF_SPAWNED_PIDS=()
+    QF_BUS_PID=""
+    QF_BUS_ADDRESS=""
     return "$status"
 }
 
