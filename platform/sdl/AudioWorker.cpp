@@ -290,7 +290,7 @@ bool AudioWorker::reopen(Entry& entry) {
     if (entry.id == 0) {
         return false;
     }
-    if (obtained.output != entry.want.output) {
+    if (obtained.output != entry.want.output || obtained.pinDefault != entry.want.pinDefault) {
         // Left on the default: looked at again soon, in case the output was only just coming.
         routeCheckAt_ = Clock::now() + kOutputRecheck;
     }
@@ -313,9 +313,13 @@ void AudioWorker::move(Entry& entry) {
     const AudioBackend::DeviceId old = entry.id;
     backend_->pause(old, true);
     entry.id = 0;
+    // A stream the server left behind is most likely one a person placed by hand, and the
+    // server may remember that place for a new stream too: the new one names the default.
+    entry.want.pinDefault = true;
     if (!reopen(entry)) {
         retryAt_ = Clock::now();
     }
+    entry.want.pinDefault = false;
     backend_->close(old);
 }
 

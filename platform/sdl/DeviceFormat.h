@@ -21,6 +21,11 @@ struct DeviceFormat {
     // The sound server's name of the output to play on; empty: the desktop's default. As
     // obtained: where it opened, empty when that was the default.
     std::string output;
+    // With the default output: open on the output that is the default now, by its name. A
+    // server that remembers where a person once put the program's stream (WirePlumber) would
+    // otherwise send a stream reopened to follow the default back there. As obtained: whether
+    // it opened so.
+    bool pinDefault = false;
 
     int bytesPerFrame() const { return channels * (format == SampleFormat::Float32 ? 4 : 2); }
 };

@@ -97,8 +97,10 @@ AudioBackend::DeviceId SdlBackend::open(const DeviceFormat& want, bool exactRate
     const int changes = exactRate ? 0 : SDL_AUDIO_ALLOW_FREQUENCY_CHANGE;
     // SDL knows a server's outputs by the names people see; an output that is not there now
     // leaves the default, and the audio system moves the stream once it is back.
+    const std::string target =
+        want.output.empty() && want.pinDefault ? "@DEFAULT_SINK@" : want.output;
     const std::string named =
-        want.capture || !routing_ ? std::string() : routing_->outputDescription(want.output);
+        want.capture || !routing_ ? std::string() : routing_->outputDescription(target);
     SDL_AudioDeviceID device = 0;
     if (!named.empty()) {
         device = SDL_OpenAudioDevice(named.c_str(), 0, &asked, &have, changes);
@@ -113,6 +115,7 @@ AudioBackend::DeviceId SdlBackend::open(const DeviceFormat& want, bool exactRate
     }
     obtained = want;
     obtained.output = onNamed ? want.output : std::string();
+    obtained.pinDefault = onNamed && want.pinDefault;
     obtained.rate = have.freq;
     obtained.format = sampleFormat(have.format);
     obtained.channels = have.channels;
