@@ -5,6 +5,7 @@
 #include <SDL2/SDL.h>
 
 #include <cstdlib>
+#include <string_view>
 
 namespace qf::sound {
 
@@ -16,6 +17,31 @@ SDL_AudioFormat sdlFormat(SampleFormat format) {
 
 SampleFormat sampleFormat(SDL_AudioFormat format) {
     return format == AUDIO_S16SYS ? SampleFormat::Int16 : SampleFormat::Float32;
+}
+
+// SDL's name for the output people see as `description`. SDL keeps an output that went away in
+// its list until the list is next counted, and calls one of the same name that comes back in
+// the meantime "description (2)": counting drops the one that went, and the numbered name is
+// taken when the plain one is not there.
+std::string sdlOutputName(const std::string& description) {
+    const int count = SDL_GetNumAudioDevices(0);
+    std::string numbered;
+    for (int i = 0; i < count; ++i) {
+        const char* listed = SDL_GetAudioDeviceName(i, 0);
+        if (listed == nullptr) {
+            continue;
+        }
+        const std::string_view name(listed);
+        if (name == description) {
+            return description;
+        }
+        if (numbered.empty() && name.size() > description.size() + 3 &&
+            name.starts_with(description) && name.substr(description.size(), 2) == " (" &&
+            name.back() == ')') {
+            numbered = listed;
+        }
+    }
+    return numbered.empty() ? description : numbered;
 }
 
 } // namespace
@@ -103,7 +129,7 @@ AudioBackend::DeviceId SdlBackend::open(const DeviceFormat& want, bool exactRate
         want.capture || !routing_ ? std::string() : routing_->outputDescription(target);
     SDL_AudioDeviceID device = 0;
     if (!named.empty()) {
-        device = SDL_OpenAudioDevice(named.c_str(), 0, &asked, &have, changes);
+        device = SDL_OpenAudioDevice(sdlOutputName(named).c_str(), 0, &asked, &have, changes);
     }
     const bool onNamed = device != 0;
     if (device == 0) {
