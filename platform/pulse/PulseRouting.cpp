@@ -4,6 +4,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -320,12 +321,21 @@ bool PulseRouting::strayed(bool capture, const std::string& streamName, const st
     if (!deviceKnown || !streamsKnown || query.expectedIndex == PA_INVALID_INDEX) {
         return false;
     }
-    for (std::uint32_t where : query.placed) {
-        if (where != query.expectedIndex) {
-            return true;
-        }
+    const bool away =
+        std::any_of(query.placed.begin(), query.placed.end(),
+                    [&](std::uint32_t where) { return where != query.expectedIndex; });
+    if (!output.empty()) {
+        return away;
     }
-    return false;
+    // Following the default, a stream that has played on it and is now elsewhere while the
+    // default is still the same was put there by a person (with a mixer), and stays there until
+    // the default changes.
+    std::string& settled = settledDefault_[(capture ? "in:" : "out:") + streamName];
+    if (!away) {
+        settled = query.expectedDevice;
+        return false;
+    }
+    return settled != query.expectedDevice;
 }
 
 } // namespace qf::sound

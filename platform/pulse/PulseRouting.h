@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -38,8 +39,10 @@ public:
     static std::optional<std::vector<Output>> outputs(std::chrono::milliseconds limit);
 
     // Whether a stream of this process called `streamName` plays on a device other than
-    // `output` (the server's name for it; empty: the default one). Waits at most a fifth of a
-    // second for the server; false when it cannot tell.
+    // `output` (the server's name for it; empty: the default one, and then only once the
+    // default differs from the one the stream last played on, since a stream moved off the
+    // default by a person stays where they put it). Waits at most a fifth of a second for the
+    // server; false when it cannot tell.
     bool strayed(bool capture, const std::string& streamName, const std::string& output = {});
     // What the server calls its output `name` for people; empty when there is no such output
     // now, or the server cannot tell within a fifth of a second.
@@ -60,6 +63,8 @@ private:
     bool subscribed_ = false;
     bool connectedBefore_ = false;
     bool changed_ = false;
+    // For each stream that follows the default: the default it last played on.
+    std::map<std::string, std::string> settledDefault_;
     Clock::time_point retryAt_{};
 };
 
