@@ -30,6 +30,21 @@ qf_record_stop
 "$QF_PYTHON" "$QF_E2E_DIR/audio_level.py" "$QF_SESSION_DIR/before.raw" --min-active 0.9 \
     --min-db -30 >/dev/null || fail "ticking Pink Noise did not make it audible"
 
+# The program's stream shows up on the new server once it has reopened its device, and it plays
+# from that moment on: waits for it (at most 3 s, failing past 2 s), leaves the time in $back,
+# and records 0.8 s of it into $2.raw, which later shows it is the noise.
+comes_back() {
+    local what=$1 up
+    up=$(qf_now_ms)
+    qf_wait_until 3 qf_noise_playing ||
+        fail "$what: the program did not reopen its stream within 3 s"
+    back=$(($(qf_now_ms) - up))
+    ((back < 2000)) || fail "$what: the noise was back only after $back ms"
+    qf_record_start "$QF_SESSION_DIR/$2.raw"
+    sleep 0.8
+    qf_record_stop
+}
+
 stream_back=()
 started=$(qf_now_ms)
 for round in 1 2 3 4 5; do
@@ -37,17 +52,8 @@ for round in 1 2 3 4 5; do
     sleep 0.4
     qf_start_pulse || fail "round $round: the sound server did not start again"
     echo "$QF_PULSE_PID" >>"$QF_SESSION_DIR/spawned.pids"
-    up=$(qf_now_ms)
-    # The program's stream shows up on the new server once it has reopened its device, and it
-    # plays from that moment on; a recording then shows it is the noise.
-    qf_wait_until 3 qf_noise_playing ||
-        fail "round $round: the program did not reopen its stream within 3 s"
-    back=$(($(qf_now_ms) - up))
+    comes_back "round $round" "round$round"
     stream_back+=("$back")
-    ((back < 2000)) || fail "round $round: the noise was back only after $back ms"
-    qf_record_start "$QF_SESSION_DIR/round$round.raw"
-    sleep 0.8
-    qf_record_stop
 done
 elapsed=$(($(qf_now_ms) - started))
 qf_alive "$pid" || fail "the program died while the server came and went"
@@ -64,15 +70,8 @@ done
 service_back=()
 for round in 1 2 3; do
     qf_restart_pulse 0 || fail "restart $round: the sound server did not start again"
-    up=$(qf_now_ms)
-    qf_wait_until 3 qf_noise_playing ||
-        fail "restart $round: the program did not reopen its stream within 3 s"
-    back=$(($(qf_now_ms) - up))
+    comes_back "restart $round" "restart$round"
     service_back+=("$back")
-    ((back < 2000)) || fail "restart $round: the noise was back only after $back ms"
-    qf_record_start "$QF_SESSION_DIR/restart$round.raw"
-    sleep 0.8
-    qf_record_stop
     "$QF_PYTHON" "$QF_E2E_DIR/audio_level.py" "$QF_SESSION_DIR/restart$round.raw" \
         --min-active 0.6 --min-db -30 >/dev/null ||
         fail "restart $round: the noise did not come back"
