@@ -318,7 +318,8 @@ qf_start_pipewire() {
         DBUS_SESSION_BUS_ADDRESS="$QF_BUS_ADDRESS" PIPEWIRE_LOG_SYSTEMD=false)
     "${env[@]}" pipewire >>"$logs/pipewire.log" 2>&1 &
     QF_SERVER_PIDS+=("$!")
-    if ! qf_wait_until 20 test -S "$XDG_RUNTIME_DIR/pipewire-0"; then
+    # Its socket alone says nothing: one that crashed leaves it behind.
+    if ! qf_wait_until 20 qf_pipewire_answers; then
         qf_log "PipeWire did not start; its log:"
         tail -n 40 "$logs/pipewire.log" >&2 || true
         return 1
@@ -340,6 +341,10 @@ qf_start_pipewire() {
         tail -n 40 "$logs/pipewire-pulse.log" >&2 || true
         return 1
     fi
+}
+
+qf_pipewire_answers() {
+    PIPEWIRE_CONFIG_DIR="$QF_SESSION_DIR/pipewire-conf" pw-cli info 0
 }
 
 # Whether WirePlumber has published the metadata that holds the desktop's default devices.
