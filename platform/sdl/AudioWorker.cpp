@@ -321,6 +321,10 @@ void AudioWorker::move(Entry& entry) {
     }
     entry.want.pinDefault = false;
     backend_->close(old);
+    // Looked at once more, to see it arrived: only a stream seen on the default is one that a
+    // person moved away from it later.
+    const auto recheck = Clock::now() + kOutputRecheck;
+    routeCheckAt_ = routeCheckAt_ ? std::min(*routeCheckAt_, recheck) : recheck;
 }
 
 void AudioWorker::closeDevice(Entry& entry) {
