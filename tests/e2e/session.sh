@@ -316,29 +316,25 @@ qf_start_pipewire() {
     local env=(env -u DISPLAY PIPEWIRE_CONFIG_DIR="$QF_SESSION_DIR/pipewire-conf"
         WIREPLUMBER_CONFIG_DIR="$QF_SESSION_DIR/wireplumber-conf"
         DBUS_SESSION_BUS_ADDRESS="$QF_BUS_ADDRESS" PIPEWIRE_LOG_SYSTEMD=false)
-    "${env[@]}" pipewire >>"$logs/pipewire.log" 2>&1 &
-    QF_SERVER_PIDS+=("$!")
     # Its socket alone says nothing: one that crashed leaves it behind.
-    if ! qf_wait_until 20 qf_pipewire_answers; then
-        qf_log "PipeWire did not start; its log:"
-        tail -n 40 "$logs/pipewire.log" >&2 || true
-        return 1
-    fi
-    "${env[@]}" wireplumber >>"$logs/wireplumber.log" 2>&1 &
-    QF_SERVER_PIDS+=("$!")
+    qf_start_pipewire_part pipewire PipeWire qf_pipewire_answers || return 1
     # The pulse service comes once the session manager is there, as the desktop's units order
     # them; until then only PipeWire's core answers, which a program must not settle on.
-    if ! qf_wait_until 20 qf_pipewire_managed; then
-        qf_log "WirePlumber did not start; its log:"
-        tail -n 40 "$logs/wireplumber.log" >&2 || true
-        return 1
-    fi
-    "${env[@]}" pipewire-pulse >>"$logs/pipewire-pulse.log" 2>&1 &
-    QF_PULSE_PID=$!
-    QF_SERVER_PIDS+=("$QF_PULSE_PID")
-    if ! qf_wait_until 20 pactl info; then
-        qf_log "pipewire-pulse did not start; its log:"
-        tail -n 40 "$logs/pipewire-pulse.log" >&2 || true
+    qf_start_pipewire_part wireplumber WirePlumber qf_pipewire_managed || return 1
+    qf_start_pipewire_part pipewire-pulse pipewire-pulse pactl info || return 1
+    QF_PULSE_PID=${QF_SERVER_PIDS[-1]}
+}
+
+# Starts one of PipeWire's processes ($1, called $2 in messages) with the environment in `env`,
+# and waits at most 20 s for the command after them to succeed.
+qf_start_pipewire_part() {
+    local program=$1 name=$2
+    shift 2
+    "${env[@]}" "$program" >>"$logs/$program.log" 2>&1 &
+    QF_SERVER_PIDS+=("$!")
+    if ! qf_wait_until 20 "$@"; then
+        qf_log "$name did not start; its log:"
+        tail -n 40 "$logs/$program.log" >&2 || true
         return 1
     fi
 }
