@@ -70,7 +70,7 @@ check_moved qf_second "$QF_SINK"
 # leaves alone when the default changes again.
 qf_add_sink qf_third
 place_by_hand() {
-    pactl move-sink-input "$(qf_stream_sinks Noise | cut -d' ' -f1)" "$QF_SINK"
+    qf_move_stream "$(qf_stream_sinks Noise | cut -d' ' -f1)" "$QF_SINK"
     qf_wait_until 1 noise_on "$QF_SINK"
 }
 # WirePlumber, still placing the streams of the output just added, may undo a move made at that

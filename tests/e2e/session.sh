@@ -477,6 +477,37 @@ qf_has_stream_of() {
     pactl list sink-inputs 2>/dev/null | grep -q "application.process.id = \"$1\""
 }
 
+# Prints property $3 of the object in `pactl list $1` that has the line $2.
+qf_pulse_property() {
+    pactl list "$1" | awk -v want="$2" -v key="$3 = " '
+        /^[A-Z]/ { found = 0 }
+        { line = $0; sub(/^[[:space:]]+/, "", line) }
+        line == want { found = 1 }
+        found && !done && index(line, key) == 1 {
+            sub(/^[^"]*"/, "", line); sub(/"$/, "", line); print line; done = 1 }'
+}
+
+# Moves playback stream $1 (its index) to sink $2 by hand, as a person does in a mixer. Under
+# PipeWire the move is written where pipewire-pulse itself writes it, in the session manager's
+# metadata: a fresh pulse client (each pactl) may not yet know the default when its command
+# arrives, so pipewire-pulse can take a move to another sink for a move to the default and only
+# clear the stream's target, a race of the test's own making that a mixer open on the desktop
+# does not run into.
+qf_move_stream() {
+    local stream=$1 sink=$2
+    if [[ $QF_SOUND_SERVER != pipewire ]]; then
+        pactl move-sink-input "$stream" "$sink"
+        return
+    fi
+    local node target serial
+    node=$(qf_pulse_property sink-inputs "Sink Input #$stream" object.id)
+    target=$(qf_pulse_property sinks "Name: $sink" object.id)
+    serial=$(qf_pulse_property sinks "Name: $sink" object.serial)
+    [[ -n $node && -n $target && -n $serial ]] || return 1
+    pw-metadata "$node" target.node "$target" Spa:Id >/dev/null &&
+        pw-metadata "$node" target.object "$serial" Spa:Id >/dev/null
+}
+
 # Prints "index sink" for every playback stream whose media name is $1 (one line each).
 qf_stream_sinks() {
     local name=$1
