@@ -4,7 +4,10 @@
 The sink carries a slow chirp, so every stretch of it is unlike any other. The reference capture
 (raw float32le stereo) ran throughout; the test noted how many bytes it held when Record and Stop
 were clicked. The take (raw s16le stereo, 44100 Hz) is located in the reference by
-cross-correlating its first and last 0.25 s, and the two places are compared with the clicks.
+cross-correlating pieces of its first and last second, and the two places are compared with the
+clicks. The best of four pieces at each end counts: PipeWire's captures at 44100 Hz hold short
+breaks of their own (a hand-started parec's as well as the program's), and one that falls in a
+single piece would make it unlike the reference, which does not share it.
 
 Prints: start_ms (take start minus Record's click), end_ms (take end minus Stop's click),
 take_ms and clicks_ms. Exits 1 when --limit-ms is given and either offset exceeds it.
@@ -16,6 +19,7 @@ import sys
 import numpy as np
 
 PIECE_SECONDS = 0.25
+PIECES = 4
 SEARCH_SECONDS = 4.0
 
 
@@ -40,10 +44,26 @@ def locate(reference, piece, near, rate):
     size = 1 << int(np.ceil(np.log2(window.size + piece.size)))
     corr = np.fft.irfft(np.fft.rfft(window, size) * np.conj(np.fft.rfft(piece, size)), size)
     corr = corr[: window.size - piece.size + 1]
-    energy = np.sqrt(np.convolve(window**2, np.ones(piece.size), "valid") * np.sum(piece**2))
+    # The window's energy under each placement of the piece, from a running sum.
+    running = np.concatenate(([0.0], np.cumsum(window**2)))
+    sliding = running[piece.size :] - running[: -piece.size]
+    energy = np.sqrt(np.maximum(sliding, 0.0) * np.sum(piece**2))
     score = corr / np.maximum(energy, 1e-12)
     best = int(np.argmax(score))
     return lo + best, float(score[best])
+
+
+def best_place(reference, take, first, near, rate):
+    """Where take[first:] would begin in the reference, by the best-matching of PIECES pieces
+    from `first` on (forward when first is 0, else backward from the take's end)."""
+    piece = int(PIECE_SECONDS * rate)
+    best = (0, -1.0)
+    for k in range(PIECES):
+        at = first + k * piece if first == 0 else take.size - (k + 1) * piece
+        place, score = locate(reference, take[at : at + piece], near + at - first, rate)
+        if score > best[1]:
+            best = (place - (at - first), score)
+    return best
 
 
 def main():
@@ -62,13 +82,15 @@ def main():
     with open(args.take, "rb") as f:
         take = resample(mono(f.read(), "<i2", 32768.0), args.take_rate, args.rate)
     piece = int(PIECE_SECONDS * args.rate)
-    if take.size < 2 * piece:
+    if take.size < PIECES * piece:
         print(f"the take holds only {take.size / args.rate:.3f} s", file=sys.stderr)
         return 1
     record_at = args.record_byte // 8
     stop_at = args.stop_byte // 8
-    start, start_score = locate(reference, take[:piece], record_at, args.rate)
-    last, end_score = locate(reference, take[-piece:], stop_at - piece, args.rate)
+    start, start_score = best_place(reference, take, 0, record_at, args.rate)
+    # The end: where the take's last frame would lie, found from pieces before it.
+    tail = take.size - piece
+    last, end_score = best_place(reference, take, tail, stop_at - piece, args.rate)
     end = last + piece
     if min(start_score, end_score) < 0.8:
         print(f"the take is not the chirp (match {start_score:.2f}, {end_score:.2f})",
