@@ -3,7 +3,7 @@
 //
 // usage: qf_sdl_tone [period-frames]   (default: the program's own period)
 
-#include "platform/sdl/SdlAudioOutput.h"
+#include "platform/device/DeviceAudioOutput.h"
 
 #include <SDL.h>
 
@@ -48,7 +48,7 @@ void fill(void* userdata, Uint8* stream, int len) noexcept {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    int period = qf::sound::SdlAudioOutput::kPeriodFrames;
+    int period = qf::sound::DeviceAudioOutput::kPeriodFrames;
     if (argc > 1) {
         char* end = nullptr;
         const long asked = std::strtol(argv[1], &end, 10);

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "platform/device/DeviceCallback.h"
 #include "platform/mci/AudioPort.h"
-#include "platform/sdl/DeviceCallback.h"
 
 #include <memory>
 #include <string>

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "platform/device/DeviceCallback.h"
 #include "platform/mci/ByteRing.h"
-#include "platform/sdl/DeviceCallback.h"
 
 #include <atomic>
 #include <cstdint>

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "platform/device/AudioDevice.h"
 #include "platform/mci/AudioPort.h"
-#include "platform/sdl/AudioDevice.h"
 
 #include <memory>
 

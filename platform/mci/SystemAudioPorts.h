@@ -1,7 +1,7 @@
 #pragma once
 
+#include "platform/device/AudioSystem.h"
 #include "platform/mci/AudioPorts.h"
-#include "platform/sdl/AudioSystem.h"
 
 namespace qf::mci {
 

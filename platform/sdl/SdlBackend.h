@@ -1,7 +1,7 @@
 #pragma once
 
+#include "platform/device/AudioBackend.h"
 #include "platform/pulse/PulseRouting.h"
-#include "platform/sdl/AudioBackend.h"
 
 #include <chrono>
 #include <memory>

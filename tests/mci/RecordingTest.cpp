@@ -2,9 +2,9 @@
 // playback and in the saved WAV file; a new recording in place of the old; our scratch files
 // cleaned up and other processes' left alone; a device lost and reopened while recording.
 
+#include "platform/device/AudioSystem.h"
 #include "platform/mci/MediaControl.h"
 #include "platform/mci/WaveSaver.h"
-#include "platform/sdl/AudioSystem.h"
 #include "tests/audio/SoundTestKit.h"
 #include "tests/mci/FakeAudioPorts.h"
 #include "tests/mci/RecorderTestKit.h"

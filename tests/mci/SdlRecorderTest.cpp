@@ -1,8 +1,8 @@
 // The recorder through the real audio system and SDL's `dummy` driver, which records silence
 // and plays nothing at the pace of a real device: the whole round of commands, in real time.
 
+#include "platform/device/AudioSystem.h"
 #include "platform/mci/MediaControl.h"
-#include "platform/sdl/AudioSystem.h"
 #include "platform/sdl/SdlBackend.h"
 #include "tests/audio/SoundTestKit.h"
 #include "tests/mci/RecorderTestKit.h"

@@ -4,8 +4,8 @@
 //
 // usage: qf_mci_record SECONDS PAUSE_SECONDS WAV_PATH
 
+#include "platform/device/AudioSystem.h"
 #include "platform/mci/MediaControl.h"
-#include "platform/sdl/AudioSystem.h"
 #include "platform/sdl/SdlBackend.h"
 
 #include <chrono>

@@ -3,9 +3,9 @@
 // opens and closes devices all the while. Under ThreadSanitizer this also checks every hand-over
 // between the owner's thread, the device threads and the interface thread.
 
-#include "platform/sdl/AudioSystem.h"
-#include "platform/sdl/AudioWorker.h"
-#include "platform/sdl/SdlAudioOutput.h"
+#include "platform/device/AudioSystem.h"
+#include "platform/device/AudioWorker.h"
+#include "platform/device/DeviceAudioOutput.h"
 #include "tests/audio/SoundTestKit.h"
 #include "tests/sdl/FakeBackend.h"
 
@@ -179,11 +179,11 @@ TEST_F(AudioSystemTest, SoundResumesWhereItStopped) {
     testkit::TempDir dir;
     // Ten seconds, so the position cannot wrap round while it is being watched.
     const std::string tone = testkit::writeTone(dir, "tone.wav", 441.0, 0.4, 10 * 22050);
-    DirectSound root(SdlAudioOutput::factory(*audio));
+    DirectSound root(DeviceAudioOutput::factory(*audio));
     std::unique_ptr<SoundDevice> device;
     std::string reason;
     ASSERT_EQ(root.DirectSoundCreate("", device, &reason), SoundResult::Ok) << reason;
-    auto* output = dynamic_cast<SdlAudioOutput*>(device->output());
+    auto* output = dynamic_cast<DeviceAudioOutput*>(device->output());
     ASSERT_NE(output, nullptr);
     EXPECT_EQ(device->mixer().deviceRate(), 44100);
     auto buffer = testkit::loadBuffer(*device, tone);
@@ -211,7 +211,7 @@ TEST_F(AudioSystemTest, SoundResumesWhereItStopped) {
 TEST_F(AudioSystemTest, APausedOutputIsClosedUntilItPlaysAgain) {
     testkit::TempDir dir;
     const std::string tone = testkit::writeTone(dir, "tone.wav", 441.0, 0.4, 10 * 22050);
-    DirectSound root(SdlAudioOutput::factory(*audio));
+    DirectSound root(DeviceAudioOutput::factory(*audio));
     std::unique_ptr<SoundDevice> device;
     std::string reason;
     ASSERT_EQ(root.DirectSoundCreate("", device, &reason), SoundResult::Ok) << reason;
@@ -233,7 +233,7 @@ TEST_F(AudioSystemTest, APausedOutputIsClosedUntilItPlaysAgain) {
     EXPECT_EQ(server->counts().open, 1);
     const auto exact = server->exactOpens();
     ASSERT_FALSE(exact.empty());
-    EXPECT_EQ(exact.back(), std::make_pair(std::string(SdlAudioOutput::kStreamName), 44100));
+    EXPECT_EQ(exact.back(), std::make_pair(std::string(DeviceAudioOutput::kStreamName), 44100));
 }
 
 // A program started before its sound server: the first open fails, the output keeps being
@@ -243,7 +243,7 @@ TEST_F(AudioSystemTest, AnOutputMissingAtStartOpensOnceTheServerAppears) {
     testkit::TempDir dir;
     const std::string tone = testkit::writeTone(dir, "tone.wav", 441.0, 0.4, 22050);
     server->setUp(false);
-    DirectSound root(SdlAudioOutput::factory(*audio));
+    DirectSound root(DeviceAudioOutput::factory(*audio));
     std::unique_ptr<SoundDevice> device;
     std::string reason;
     ASSERT_EQ(root.DirectSoundCreateWhenAvailable(device, &reason), SoundResult::NoDriver);
@@ -269,7 +269,7 @@ TEST_F(AudioSystemTest, AnOutputMissingAtStartOpensOnceTheServerAppears) {
 
     // One still waiting when it is dropped (at the end of the test) is let go cleanly.
     server->setUp(false);
-    DirectSound other(SdlAudioOutput::factory(*audio));
+    DirectSound other(DeviceAudioOutput::factory(*audio));
     std::unique_ptr<SoundDevice> never;
     ASSERT_EQ(other.DirectSoundCreateWhenAvailable(never, &reason), SoundResult::NoDriver);
 }
@@ -386,7 +386,7 @@ TEST_F(AudioSystemTest, ClosingNeverWaitsForAServerThatHangs) {
 TEST_F(AudioSystemTest, ReopensWhileTheInterfaceOpensAndClosesAnotherDevice) {
     testkit::TempDir dir;
     const std::string tone = testkit::writeTone(dir, "tone.wav", 441.0, 0.4, 10 * 22050);
-    DirectSound root(SdlAudioOutput::factory(*audio));
+    DirectSound root(DeviceAudioOutput::factory(*audio));
     std::unique_ptr<SoundDevice> noise;
     std::string reason;
     ASSERT_EQ(root.DirectSoundCreate("", noise, &reason), SoundResult::Ok) << reason;
@@ -430,7 +430,7 @@ TEST_F(AudioSystemTest, ReopensWhileTheInterfaceOpensAndClosesAnotherDevice) {
     // Sound is back and going on.
     const std::uint32_t now = buffer->GetCurrentPosition();
     EXPECT_TRUE(waitFor([&] { return buffer->GetCurrentPosition() != now; }, 2s));
-    EXPECT_GE(dynamic_cast<SdlAudioOutput*>(noise->output())->reopenCount(), 5);
+    EXPECT_GE(dynamic_cast<DeviceAudioOutput*>(noise->output())->reopenCount(), 5);
     EXPECT_TRUE(waitFor([&] { return server->counts().open == 1; }, 2s))
         << "second devices were left open";
     const auto counts = server->counts();

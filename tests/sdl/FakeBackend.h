@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/sdl/AudioBackend.h"
+#include "platform/device/AudioBackend.h"
 
 #include <atomic>
 #include <condition_variable>

@@ -3,8 +3,8 @@
 
 #include "tests/audio/SoundTestKit.h"
 
-#include "platform/sdl/AudioSystem.h"
-#include "platform/sdl/SdlAudioOutput.h"
+#include "platform/device/AudioSystem.h"
+#include "platform/device/DeviceAudioOutput.h"
 #include "platform/sdl/SdlBackend.h"
 
 #include <gtest/gtest.h>
@@ -38,17 +38,17 @@ TEST(SdlOutputTest, DummyDriverPullsTheMixer) {
     const std::string tone = writeTone(dir, "tone.wav", 441.0, 0.4, 10 * kRecordingRate);
 
     AudioSystem audio(std::make_unique<SdlBackend>());
-    DirectSound root(SdlAudioOutput::factory(audio));
+    DirectSound root(DeviceAudioOutput::factory(audio));
     std::unique_ptr<SoundDevice> device;
     std::string reason;
     ASSERT_EQ(root.DirectSoundCreate("", device, &reason), SoundResult::Ok) << reason;
-    auto* output = dynamic_cast<SdlAudioOutput*>(device->output());
+    auto* output = dynamic_cast<DeviceAudioOutput*>(device->output());
     ASSERT_NE(output, nullptr);
     // The mixer runs at whatever rate the device really took, and a period fits the request.
     EXPECT_GT(output->sampleRate(), 0);
     EXPECT_EQ(device->mixer().deviceRate(), output->sampleRate());
     EXPECT_GT(output->periodFrames(), 0);
-    EXPECT_LE(output->periodFrames(), SdlAudioOutput::kPeriodFrames);
+    EXPECT_LE(output->periodFrames(), DeviceAudioOutput::kPeriodFrames);
 
     auto buffer = loadBuffer(*device, tone);
     EXPECT_EQ(buffer->GetCurrentPosition(), 0u);
@@ -88,7 +88,7 @@ TEST(SdlOutputTest, DummyDriverPullsTheMixer) {
 TEST(SdlOutputTest, UnknownDriverIsNoDriver) {
     ASSERT_EQ(setenv("SDL_AUDIODRIVER", "no-such-audio-driver", 1), 0);
     AudioSystem audio(std::make_unique<SdlBackend>());
-    DirectSound root(SdlAudioOutput::factory(audio));
+    DirectSound root(DeviceAudioOutput::factory(audio));
     std::unique_ptr<SoundDevice> device;
     std::string reason;
     EXPECT_EQ(root.DirectSoundCreate("", device, &reason), SoundResult::NoDriver);

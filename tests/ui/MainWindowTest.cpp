@@ -1,8 +1,8 @@
 #include "ui/MainWindow.h"
 #include "app/ConfigCommands.h"
 #include "audio/OfflineOutput.h"
-#include "platform/sdl/AudioSystem.h"
-#include "platform/sdl/SdlAudioOutput.h"
+#include "platform/device/AudioSystem.h"
+#include "platform/device/DeviceAudioOutput.h"
 #include "platform/sdl/SdlBackend.h"
 #include "tests/fixtures/FakeAppFolder.h"
 #include "tests/fixtures/TestDoubles.h"
@@ -257,7 +257,7 @@ TEST_F(MainWindowTest, ClosingStopsAndRewindsEveryChannel) {
 TEST_F(MainWindowTest, RealSdlDeviceThroughTheDummyDriver) {
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     qf::sound::AudioSystem audio(std::make_unique<qf::sound::SdlBackend>());
-    open(qf::sound::SdlAudioOutput::factory(audio));
+    open(qf::sound::DeviceAudioOutput::factory(audio));
     EXPECT_TRUE(messages.shown.empty());
     ASSERT_TRUE(window->engine().hasDevice());
     click(ui->checkBoxes[0]);

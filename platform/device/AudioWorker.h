@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/sdl/AudioBackend.h"
-#include "platform/sdl/DeviceCallback.h"
-#include "platform/sdl/DeviceSlot.h"
+#include "platform/device/AudioBackend.h"
+#include "platform/device/DeviceCallback.h"
+#include "platform/device/DeviceSlot.h"
 
 #include <chrono>
 #include <condition_variable>

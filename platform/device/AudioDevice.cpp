@@ -1,7 +1,7 @@
-#include "platform/sdl/AudioDevice.h"
+#include "platform/device/AudioDevice.h"
 
-#include "platform/sdl/AudioWorker.h"
-#include "platform/sdl/DeviceSlot.h"
+#include "platform/device/AudioWorker.h"
+#include "platform/device/DeviceSlot.h"
 
 namespace qf::sound {
 

@@ -1,4 +1,4 @@
-#include "platform/sdl/DeviceSlot.h"
+#include "platform/device/DeviceSlot.h"
 
 #include <cstring>
 #include <thread>

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "audio/AudioOutput.h"
-#include "platform/sdl/AudioDevice.h"
-#include "platform/sdl/AudioSystem.h"
-#include "platform/sdl/DeviceCallback.h"
+#include "platform/device/AudioDevice.h"
+#include "platform/device/AudioSystem.h"
+#include "platform/device/DeviceCallback.h"
 #include "platform/sound/DirectSound.h"
 
 #include <atomic>
@@ -14,15 +14,15 @@ namespace qf::sound {
 // The default playback device, held open by the audio system. The callback only pulls the
 // mixer; when the device goes away the audio system reopens it with the same mixer, so playing
 // goes on where it was.
-class SdlAudioOutput final : public AudioOutput, private DeviceCallback {
+class DeviceAudioOutput final : public AudioOutput, private DeviceCallback {
 public:
     static constexpr int kPeriodFrames = 1024;
     static constexpr const char* kStreamName = "Noise";
 
-    explicit SdlAudioOutput(AudioSystem& system) : system_(system) {}
-    ~SdlAudioOutput() override;
-    SdlAudioOutput(const SdlAudioOutput&) = delete;
-    SdlAudioOutput& operator=(const SdlAudioOutput&) = delete;
+    explicit DeviceAudioOutput(AudioSystem& system) : system_(system) {}
+    ~DeviceAudioOutput() override;
+    DeviceAudioOutput(const DeviceAudioOutput&) = delete;
+    DeviceAudioOutput& operator=(const DeviceAudioOutput&) = delete;
 
     // Outputs for DirectSound, each a new device of `system`.
     static DirectSound::OutputFactory factory(AudioSystem& system);

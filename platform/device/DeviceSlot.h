@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/sdl/DeviceCallback.h"
-#include "platform/sdl/DeviceFormat.h"
+#include "platform/device/DeviceCallback.h"
+#include "platform/device/DeviceFormat.h"
 
 #include <atomic>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "platform/sdl/SdlAudioOutput.h"
+#include "platform/device/DeviceAudioOutput.h"
 
 #include "audio/Mixer.h"
 
@@ -6,24 +6,24 @@
 
 namespace qf::sound {
 
-SdlAudioOutput::~SdlAudioOutput() {
+DeviceAudioOutput::~DeviceAudioOutput() {
     // Cuts the callback off before the mixer can go; the device closes in the background.
     device_.reset();
 }
 
-DirectSound::OutputFactory SdlAudioOutput::factory(AudioSystem& system) {
-    return [&system] { return std::make_unique<SdlAudioOutput>(system); };
+DirectSound::OutputFactory DeviceAudioOutput::factory(AudioSystem& system) {
+    return [&system] { return std::make_unique<DeviceAudioOutput>(system); };
 }
 
-bool SdlAudioOutput::open(int preferredRate, std::string& reason) {
+bool DeviceAudioOutput::open(int preferredRate, std::string& reason) {
     return openDevice(preferredRate, false, reason);
 }
 
-bool SdlAudioOutput::openWhenAvailable(int preferredRate, std::string& reason) {
+bool DeviceAudioOutput::openWhenAvailable(int preferredRate, std::string& reason) {
     return openDevice(preferredRate, true, reason);
 }
 
-bool SdlAudioOutput::openDevice(int preferredRate, bool keepLooking, std::string& reason) {
+bool DeviceAudioOutput::openDevice(int preferredRate, bool keepLooking, std::string& reason) {
     DeviceFormat want;
     want.rate = preferredRate;
     want.format = SampleFormat::Float32;
@@ -36,27 +36,27 @@ bool SdlAudioOutput::openDevice(int preferredRate, bool keepLooking, std::string
     return opened();
 }
 
-void SdlAudioOutput::start(Mixer& mixer) {
+void DeviceAudioOutput::start(Mixer& mixer) {
     mixer_.store(&mixer, std::memory_order_release);
     if (device_) {
         device_->play();
     }
 }
 
-void SdlAudioOutput::pause() {
+void DeviceAudioOutput::pause() {
     // Closed rather than paused: a paused SDL device still wakes every period to write silence.
     if (device_) {
         device_->suspend();
     }
 }
 
-void SdlAudioOutput::resume() {
+void DeviceAudioOutput::resume() {
     if (device_) {
         device_->resume();
     }
 }
 
-void SdlAudioOutput::transfer(std::uint8_t* data, int bytes) noexcept {
+void DeviceAudioOutput::transfer(std::uint8_t* data, int bytes) noexcept {
     Mixer* mixer = mixer_.load(std::memory_order_acquire);
     if (mixer == nullptr) {
         std::memset(data, 0, static_cast<std::size_t>(bytes));

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "platform/sdl/AudioBackend.h"
-#include "platform/sdl/AudioDevice.h"
-#include "platform/sdl/DeviceCallback.h"
-#include "platform/sdl/DeviceFormat.h"
+#include "platform/device/AudioBackend.h"
+#include "platform/device/AudioDevice.h"
+#include "platform/device/DeviceCallback.h"
+#include "platform/device/DeviceFormat.h"
 
 #include <chrono>
 #include <memory>

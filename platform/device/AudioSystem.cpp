@@ -1,6 +1,6 @@
-#include "platform/sdl/AudioSystem.h"
+#include "platform/device/AudioSystem.h"
 
-#include "platform/sdl/AudioWorker.h"
+#include "platform/device/AudioWorker.h"
 
 namespace qf::sound {
 

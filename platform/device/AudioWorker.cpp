@@ -1,4 +1,4 @@
-#include "platform/sdl/AudioWorker.h"
+#include "platform/device/AudioWorker.h"
 
 #include <algorithm>
 #include <future>

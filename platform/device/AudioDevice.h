@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/sdl/DeviceFormat.h"
+#include "platform/device/DeviceFormat.h"
 
 #include <memory>
 
