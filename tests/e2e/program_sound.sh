@@ -2,12 +2,15 @@
 # The real program on a private screen and sound server, worked by real pointer clicks: ticking
 # "Pink Noise" makes pink noise audible, unticking it silences it, the sound comes back by itself
 # after the sound server restarts, no stream is kept open while no row plays, and SIGTERM ends
-# the program cleanly.
+# the program cleanly. The server runs at 44.1 kHz, as Debian's PulseAudio does by default: the
+# stream must open at that rate, so that the server has nothing to resample, and name the program
+# for the desktop's sound settings.
 # shellcheck source-path=SCRIPTDIR
 set -euo pipefail
 
 app=${1:?usage: program_sound.sh path/to/quietfield}
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+export QF_RATE=44100
 # shellcheck source=session.sh
 source "$here/session.sh"
 
@@ -18,7 +21,7 @@ fail() {
 }
 
 level() {
-    "$QF_PYTHON" "$QF_E2E_DIR/audio_level.py" "$@"
+    "$QF_PYTHON" "$QF_E2E_DIR/audio_level.py" --rate "$QF_RATE" "$@"
 }
 
 # Records the sink for $2 seconds into $1.
@@ -51,8 +54,18 @@ sleep 0.5
 listen "$QF_SESSION_DIR/pink.raw" 3
 level "$QF_SESSION_DIR/pink.raw" --min-active 2.5 --min-db -30 --max-db -10 ||
     fail "ticking Pink Noise did not make it audible"
-"$QF_PYTHON" "$QF_E2E_DIR/noise_slope.py" "$QF_SESSION_DIR/pink.raw" --expect -3.01 \
-    --tolerance 0.5 || fail "what played is not pink noise"
+"$QF_PYTHON" "$QF_E2E_DIR/noise_slope.py" "$QF_SESSION_DIR/pink.raw" --rate "$QF_RATE" \
+    --expect -3.01 --tolerance 0.5 || fail "what played is not pink noise"
+stream=$(qf_stream_sinks Noise | awk 'NR == 1 { print $1 }')
+[[ -n $stream ]] || fail "no Noise stream on the server while pink noise plays"
+spec=$(pactl list sink-inputs | awk -v want="Sink Input #$stream" '
+    /^Sink Input #/ { mine = ($0 == want) }
+    mine && /Sample Specification:/ { print $NF; exit }')
+[[ $spec == "${QF_RATE}Hz" ]] || fail "the stream plays at $spec, not at the output's ${QF_RATE} Hz"
+for key in application.id application.icon_name; do
+    value=$(qf_pulse_property sink-inputs "Sink Input #$stream" "$key")
+    [[ $value == io.github.quietfield.Quietfield ]] || fail "the stream's $key is '$value'"
+done
 
 # Away for a second, so the program's first attempts to reopen the device fail and it has to
 # keep trying.

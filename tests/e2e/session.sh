@@ -62,7 +62,8 @@ export QF_SOUND_SERVER
 
 QF_SINK=qf_null
 QF_MONITOR=qf_null.monitor
-QF_RATE=48000
+# The servers' rate; a test may choose another before sourcing this file.
+QF_RATE=${QF_RATE:-48000}
 export QF_SINK QF_MONITOR QF_RATE
 
 QF_SESSION_DIR=""

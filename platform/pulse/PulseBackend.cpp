@@ -1,0 +1,405 @@
+#include "platform/pulse/PulseBackend.h"
+
+#include <pulse/pulseaudio.h>
+
+#include <algorithm>
+#include <cstdint>
+
+namespace qf::sound {
+
+struct PulseBackend::Stream {
+    pa_stream* stream = nullptr;
+    Pump pump = nullptr;
+    void* user = nullptr;
+    std::size_t frameBytes = 0;
+};
+
+namespace {
+
+using Stream = PulseBackend::Stream;
+
+void wakeWaiter(pa_threaded_mainloop* loop) {
+    pa_threaded_mainloop_signal(loop, 0);
+}
+
+void onContextState(pa_context*, void* loop) {
+    wakeWaiter(static_cast<pa_threaded_mainloop*>(loop));
+}
+
+void onStreamState(pa_stream*, void* loop) {
+    wakeWaiter(static_cast<pa_threaded_mainloop*>(loop));
+}
+
+// libpulse's own thread: the server asks for `wanted` bytes more. They are rendered straight into
+// the server's memory, whole frames at a time.
+void onWritable(pa_stream* stream, std::size_t wanted, void* data) {
+    auto* owned = static_cast<Stream*>(data);
+    while (wanted >= owned->frameBytes) {
+        void* buffer = nullptr;
+        std::size_t size = wanted;
+        if (pa_stream_begin_write(stream, &buffer, &size) < 0 || buffer == nullptr) {
+            return;
+        }
+        size = std::min(size, wanted);
+        size -= size % owned->frameBytes;
+        if (size == 0) {
+            pa_stream_cancel_write(stream);
+            return;
+        }
+        owned->pump(owned->user, static_cast<std::uint8_t*>(buffer), static_cast<int>(size));
+        pa_stream_write(stream, buffer, size, nullptr, 0, PA_SEEK_RELATIVE);
+        wanted -= size;
+    }
+}
+
+// libpulse's own thread: what the input recorded. A hole (data lost by the server) is skipped.
+void onReadable(pa_stream* stream, std::size_t, void* data) {
+    auto* owned = static_cast<Stream*>(data);
+    while (pa_stream_readable_size(stream) > 0) {
+        const void* buffer = nullptr;
+        std::size_t size = 0;
+        if (pa_stream_peek(stream, &buffer, &size) < 0 || size == 0) {
+            return;
+        }
+        if (buffer != nullptr) {
+            // The pump only reads a capture's bytes.
+            owned->pump(owned->user,
+                        const_cast<std::uint8_t*>(static_cast<const std::uint8_t*>(buffer)),
+                        static_cast<int>(size));
+        }
+        pa_stream_drop(stream);
+    }
+}
+
+bool contextReady(pa_context* context) {
+    return context != nullptr && pa_context_get_state(context) == PA_CONTEXT_READY;
+}
+
+struct DeviceAnswer {
+    pa_threaded_mainloop* loop = nullptr;
+    bool done = false;
+    bool found = false;
+    std::string name;
+    int rate = 0;
+
+    template <typename Info> static void take(pa_context*, const Info* info, int last, void* data) {
+        auto* answer = static_cast<DeviceAnswer*>(data);
+        if (last != 0) {
+            answer->done = true;
+            wakeWaiter(answer->loop);
+            return;
+        }
+        if (info != nullptr) {
+            answer->found = true;
+            answer->name = info->name;
+            answer->rate = static_cast<int>(info->sample_spec.rate);
+        }
+    }
+};
+
+} // namespace
+
+PulseBackend::PulseBackend() = default;
+
+PulseBackend::~PulseBackend() {
+    stop();
+}
+
+template <typename Done> bool PulseBackend::waitFor(Done done, std::chrono::milliseconds limit) {
+    struct Alarm {
+        pa_threaded_mainloop* loop;
+        bool rang = false;
+    } alarm{loop_};
+    pa_mainloop_api* api = pa_threaded_mainloop_get_api(loop_);
+    timeval when{};
+    pa_gettimeofday(&when);
+    pa_timeval_add(&when, static_cast<pa_usec_t>(limit.count()) * PA_USEC_PER_MSEC);
+    pa_time_event* event = api->time_new(
+        api, &when,
+        [](pa_mainloop_api*, pa_time_event*, const timeval*, void* data) {
+            auto* ringing = static_cast<Alarm*>(data);
+            ringing->rang = true;
+            wakeWaiter(ringing->loop);
+        },
+        &alarm);
+    while (!done() && !alarm.rang) {
+        pa_threaded_mainloop_wait(loop_);
+    }
+    api->time_free(event);
+    return done();
+}
+
+bool PulseBackend::start(std::string& reason) {
+    stop();
+    loop_ = pa_threaded_mainloop_new();
+    if (loop_ == nullptr) {
+        reason = "libpulse could not make its main loop";
+        return false;
+    }
+    pa_proplist* properties = pa_proplist_new();
+    pa_proplist_sets(properties, PA_PROP_APPLICATION_NAME, "Quietfield");
+    pa_proplist_sets(properties, PA_PROP_APPLICATION_ID, kAppId);
+    pa_proplist_sets(properties, PA_PROP_APPLICATION_ICON_NAME, kAppId);
+    context_ =
+        pa_context_new_with_proplist(pa_threaded_mainloop_get_api(loop_), "Quietfield", properties);
+    pa_proplist_free(properties);
+    if (context_ == nullptr) {
+        reason = "libpulse could not make a connection";
+        stop();
+        return false;
+    }
+    pa_context_set_state_callback(context_, onContextState, loop_);
+    // Never starts a server: one that is not there is waited for by the audio system.
+    if (pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0 ||
+        pa_threaded_mainloop_start(loop_) < 0) {
+        reason = pa_strerror(pa_context_errno(context_));
+        stop();
+        return false;
+    }
+    pa_threaded_mainloop_lock(loop_);
+    const bool ready = waitFor(
+        [this] {
+            const pa_context_state_t state = pa_context_get_state(context_);
+            return state == PA_CONTEXT_READY || !PA_CONTEXT_IS_GOOD(state);
+        },
+        kConnectWait);
+    const bool connected = ready && contextReady(context_);
+    if (!connected) {
+        reason =
+            ready ? pa_strerror(pa_context_errno(context_)) : "the sound server did not answer";
+    }
+    pa_threaded_mainloop_unlock(loop_);
+    if (!connected) {
+        stop();
+        return false;
+    }
+    if (!routing_) {
+        routing_ = std::make_unique<PulseRouting>();
+    }
+    return true;
+}
+
+void PulseBackend::stop() {
+    if (loop_ == nullptr) {
+        return;
+    }
+    pa_threaded_mainloop_lock(loop_);
+    for (auto& [id, stream] : streams_) {
+        closeStream(*stream);
+    }
+    streams_.clear();
+    if (context_ != nullptr) {
+        pa_context_set_state_callback(context_, nullptr, nullptr);
+        pa_context_disconnect(context_);
+        pa_context_unref(context_);
+        context_ = nullptr;
+    }
+    pa_threaded_mainloop_unlock(loop_);
+    pa_threaded_mainloop_stop(loop_);
+    pa_threaded_mainloop_free(loop_);
+    loop_ = nullptr;
+}
+
+bool PulseBackend::describe(bool capture, const std::string& name, Device& device) {
+    DeviceAnswer answer;
+    answer.loop = loop_;
+    const char* asked = !name.empty() ? name.c_str()
+                        : capture     ? "@DEFAULT_SOURCE@"
+                                      : "@DEFAULT_SINK@";
+    pa_operation* operation =
+        capture ? pa_context_get_source_info_by_name(context_, asked,
+                                                     &DeviceAnswer::take<pa_source_info>, &answer)
+                : pa_context_get_sink_info_by_name(context_, asked,
+                                                   &DeviceAnswer::take<pa_sink_info>, &answer);
+    if (operation == nullptr) {
+        return false;
+    }
+    const bool done =
+        waitFor([&] { return answer.done || !PA_CONTEXT_IS_GOOD(pa_context_get_state(context_)); },
+                kQueryWait);
+    if (!done || !answer.done) {
+        // Cancelled, it never calls back into the answer that goes out of scope here.
+        pa_operation_cancel(operation);
+    }
+    pa_operation_unref(operation);
+    if (!answer.found) {
+        return false;
+    }
+    device.name = answer.name;
+    device.rate = answer.rate;
+    return true;
+}
+
+AudioBackend::DeviceId PulseBackend::open(const DeviceFormat& want, bool exactRate, Pump pump,
+                                          void* user, DeviceFormat& obtained, std::string& reason) {
+    if (loop_ == nullptr) {
+        reason = "the sound server is not connected";
+        return 0;
+    }
+    pa_threaded_mainloop_lock(loop_);
+    struct Unlock {
+        pa_threaded_mainloop* loop;
+        ~Unlock() { pa_threaded_mainloop_unlock(loop); }
+    } unlock{loop_};
+    if (!contextReady(context_)) {
+        reason = "the sound server went away";
+        return 0;
+    }
+    // An output that is not there now leaves the default; the audio system moves the stream
+    // once it is back. Pinned to the default, it opens on the default's own name.
+    Device device;
+    bool onNamed = false;
+    if (!want.capture && (!want.output.empty() || want.pinDefault)) {
+        onNamed = describe(false, want.output, device);
+    }
+    if (!onNamed && !describe(want.capture, {}, device)) {
+        reason = want.capture ? "the sound server has no input" : "the sound server has no output";
+        return 0;
+    }
+
+    pa_sample_spec spec{};
+    spec.format = want.format == SampleFormat::Float32 ? PA_SAMPLE_FLOAT32NE : PA_SAMPLE_S16NE;
+    spec.channels = static_cast<std::uint8_t>(want.channels);
+    spec.rate = static_cast<std::uint32_t>(exactRate || device.rate <= 0 ? want.rate : device.rate);
+    auto owned = std::make_unique<Stream>();
+    owned->pump = pump;
+    owned->user = user;
+    owned->frameBytes = static_cast<std::size_t>(want.bytesPerFrame());
+
+    pa_proplist* properties = pa_proplist_new();
+    pa_proplist_sets(properties, PA_PROP_MEDIA_NAME, want.streamName.c_str());
+    pa_proplist_sets(properties, PA_PROP_APPLICATION_ID, kAppId);
+    pa_proplist_sets(properties, PA_PROP_APPLICATION_ICON_NAME, kAppId);
+    owned->stream =
+        pa_stream_new_with_proplist(context_, want.streamName.c_str(), &spec, nullptr, properties);
+    pa_proplist_free(properties);
+    if (owned->stream == nullptr) {
+        reason = pa_strerror(pa_context_errno(context_));
+        return 0;
+    }
+    pa_stream_set_state_callback(owned->stream, onStreamState, loop_);
+
+    // One period queued, as little as keeps a change audible at once.
+    const auto periodBytes =
+        static_cast<std::uint32_t>(static_cast<std::size_t>(want.periodFrames) * owned->frameBytes);
+    pa_buffer_attr attributes{};
+    attributes.maxlength = static_cast<std::uint32_t>(-1);
+    attributes.tlength = want.capture ? static_cast<std::uint32_t>(-1) : periodBytes;
+    attributes.prebuf = static_cast<std::uint32_t>(-1);
+    attributes.minreq = static_cast<std::uint32_t>(-1);
+    attributes.fragsize = want.capture ? periodBytes : static_cast<std::uint32_t>(-1);
+    const auto flags =
+        static_cast<pa_stream_flags_t>(PA_STREAM_START_CORKED | PA_STREAM_ADJUST_LATENCY);
+    const char* where = onNamed ? device.name.c_str() : nullptr;
+    int connected = 0;
+    if (want.capture) {
+        pa_stream_set_read_callback(owned->stream, onReadable, owned.get());
+        connected = pa_stream_connect_record(owned->stream, where, &attributes, flags);
+    } else {
+        pa_stream_set_write_callback(owned->stream, onWritable, owned.get());
+        connected =
+            pa_stream_connect_playback(owned->stream, where, &attributes, flags, nullptr, nullptr);
+    }
+    const bool settled = connected == 0 &&
+                         waitFor(
+                             [&] {
+                                 const pa_stream_state_t state = pa_stream_get_state(owned->stream);
+                                 return state == PA_STREAM_READY || !PA_STREAM_IS_GOOD(state);
+                             },
+                             kConnectWait);
+    if (!settled || pa_stream_get_state(owned->stream) != PA_STREAM_READY) {
+        reason = settled || connected != 0 ? pa_strerror(pa_context_errno(context_))
+                                           : "the sound server did not open the stream in time";
+        closeStream(*owned);
+        return 0;
+    }
+
+    obtained = want;
+    obtained.rate = static_cast<int>(spec.rate);
+    obtained.output = onNamed ? want.output : std::string();
+    obtained.pinDefault = onNamed && want.pinDefault;
+    if (const pa_buffer_attr* got = pa_stream_get_buffer_attr(owned->stream)) {
+        const std::uint32_t queued = want.capture ? got->fragsize : got->tlength;
+        obtained.periodFrames = static_cast<int>(queued / owned->frameBytes);
+    }
+    const DeviceId id = nextId_++;
+    streams_.emplace(id, std::move(owned));
+    return id;
+}
+
+void PulseBackend::closeStream(Stream& stream) {
+    if (stream.stream == nullptr) {
+        return;
+    }
+    pa_stream_set_state_callback(stream.stream, nullptr, nullptr);
+    pa_stream_set_write_callback(stream.stream, nullptr, nullptr);
+    pa_stream_set_read_callback(stream.stream, nullptr, nullptr);
+    if (PA_STREAM_IS_GOOD(pa_stream_get_state(stream.stream))) {
+        pa_stream_disconnect(stream.stream);
+    }
+    pa_stream_unref(stream.stream);
+    stream.stream = nullptr;
+}
+
+void PulseBackend::pause(DeviceId device, bool paused) {
+    const auto it = streams_.find(device);
+    if (it == streams_.end() || loop_ == nullptr) {
+        return;
+    }
+    pa_threaded_mainloop_lock(loop_);
+    if (pa_operation* operation =
+            pa_stream_cork(it->second->stream, paused ? 1 : 0, nullptr, nullptr)) {
+        pa_operation_unref(operation);
+    }
+    pa_threaded_mainloop_unlock(loop_);
+}
+
+bool PulseBackend::lost(DeviceId device) {
+    const auto it = streams_.find(device);
+    if (it == streams_.end() || loop_ == nullptr) {
+        return true;
+    }
+    pa_threaded_mainloop_lock(loop_);
+    const bool gone =
+        !contextReady(context_) || pa_stream_get_state(it->second->stream) != PA_STREAM_READY;
+    pa_threaded_mainloop_unlock(loop_);
+    return gone;
+}
+
+void PulseBackend::close(DeviceId device) {
+    const auto it = streams_.find(device);
+    if (it == streams_.end()) {
+        return;
+    }
+    if (loop_ != nullptr) {
+        pa_threaded_mainloop_lock(loop_);
+        closeStream(*it->second);
+        pa_threaded_mainloop_unlock(loop_);
+    }
+    streams_.erase(it);
+}
+
+bool PulseBackend::routesChanged() {
+    return routing_ && routing_->routesChanged();
+}
+
+bool PulseBackend::strayed(const DeviceFormat& format) {
+    return routing_ && routing_->strayed(format.capture, format.streamName, format.output);
+}
+
+bool PulseBackend::hasOutput(const std::string& name) {
+    if (loop_ == nullptr || name.empty()) {
+        return false;
+    }
+    pa_threaded_mainloop_lock(loop_);
+    Device device;
+    const bool found = contextReady(context_) && describe(false, name, device);
+    pa_threaded_mainloop_unlock(loop_);
+    return found;
+}
+
+void PulseBackend::threadDone() {
+    routing_.reset();
+}
+
+} // namespace qf::sound

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "platform/device/AudioBackend.h"
+#include "platform/pulse/PulseRouting.h"
+
+#include <atomic>
+#include <chrono>
+#include <map>
+#include <memory>
+#include <string>
+
+struct pa_context;
+struct pa_stream;
+struct pa_threaded_mainloop;
+
+namespace qf::sound {
+
+// The audio back end that speaks to the sound server in its own language: libpulse's
+// asynchronous API, which PulseAudio and PipeWire's pulse service both serve. An output opens on
+// the server's output by its name and at that output's own rate, so the server has nothing to
+// resample, and carries the program's name, id and icon for the desktop's sound settings. Only
+// the audio system's thread calls it; the streams call back on libpulse's own thread.
+class PulseBackend final : public AudioBackend {
+public:
+    static constexpr const char* kAppId = "io.github.quietfield.Quietfield";
+    // How long connecting and opening a stream may wait for the server.
+    static constexpr auto kConnectWait = std::chrono::milliseconds(1500);
+    static constexpr auto kQueryWait = std::chrono::milliseconds(300);
+
+    PulseBackend();
+    ~PulseBackend() override;
+    PulseBackend(const PulseBackend&) = delete;
+    PulseBackend& operator=(const PulseBackend&) = delete;
+
+    bool start(std::string& reason) override;
+    void stop() override;
+    DeviceId open(const DeviceFormat& want, bool exactRate, Pump pump, void* user,
+                  DeviceFormat& obtained, std::string& reason) override;
+    void pause(DeviceId device, bool paused) override;
+    bool lost(DeviceId device) override;
+    void close(DeviceId device) override;
+    bool routesChanged() override;
+    bool strayed(const DeviceFormat& format) override;
+    bool hasOutput(const std::string& name) override;
+    bool serverAppeared() override { return false; }
+    void threadDone() override;
+
+    struct Stream;
+
+private:
+    struct Device {
+        std::string name;
+        int rate = 0;
+    };
+    // With the loop locked: waits until `done` or the time is up.
+    template <typename Done> bool waitFor(Done done, std::chrono::milliseconds limit);
+    // With the loop locked: the server's output (or input) called `name`, or its default when
+    // `name` is empty; nothing when there is none now.
+    bool describe(bool capture, const std::string& name, Device& device);
+    void closeStream(Stream& stream);
+
+    pa_threaded_mainloop* loop_ = nullptr;
+    pa_context* context_ = nullptr;
+    std::map<DeviceId, std::unique_ptr<Stream>> streams_;
+    DeviceId nextId_ = 1;
+    std::unique_ptr<PulseRouting> routing_;
+};
+
+} // namespace qf::sound
