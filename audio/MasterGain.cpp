@@ -76,4 +76,15 @@ void MasterGain::publish() noexcept {
     }
 }
 
+void MasterGain::restore(const Resume& state) noexcept {
+    seen_ = state.seen;
+    gain_ = state.gain;
+    target_ = state.target;
+    step_ = state.step;
+    factor_ = state.factor;
+    multiply_ = state.multiply;
+    remaining_ = state.remaining;
+    publish();
+}
+
 } // namespace qf::sound

@@ -32,6 +32,22 @@ public:
     // Audio thread: scales `frames` interleaved stereo frames.
     void apply(float* out, std::size_t frames) noexcept;
 
+    // The audio thread's own state between two periods. Put back, the fade goes on from there
+    // exactly as it did, and takes up the interface's request of now.
+    struct Resume {
+        std::uint64_t seen;
+        double gain;
+        double target;
+        double step;
+        double factor;
+        bool multiply;
+        std::uint32_t remaining;
+    };
+    Resume save() const noexcept {
+        return {seen_, gain_, target_, step_, factor_, multiply_, remaining_};
+    }
+    void restore(const Resume& state) noexcept;
+
 private:
     // A request in one word, so that it crosses threads whole: the level's bits, the length in
     // frames and the curve.

@@ -115,4 +115,26 @@ std::vector<float> Mixer::render(std::size_t frames) {
     return out;
 }
 
+void Mixer::save(Resume& state) const noexcept {
+    state.voicesUsed = slotsUsed_.load(std::memory_order_acquire);
+    for (std::size_t v = 0; v < state.voicesUsed; ++v) {
+        state.voices[v] = voices_[v].save();
+    }
+    state.master = master_.save();
+}
+
+void Mixer::restore(const Resume& state) noexcept {
+    // Counted as a mix, so that no slot released meanwhile is taken again while it is put back.
+    renders_.fetch_add(1, std::memory_order_seq_cst);
+    const std::size_t used = slotsUsed_.load(std::memory_order_acquire);
+    for (std::size_t v = 0; v < used; ++v) {
+        if (slots_[v].load(std::memory_order_seq_cst) == Slot::Live) {
+            // A voice first used after the state was saved starts afresh.
+            voices_[v].restore(v < state.voicesUsed ? state.voices[v] : Voice::Resume{});
+        }
+    }
+    renders_.fetch_add(1, std::memory_order_seq_cst);
+    master_.restore(state.master);
+}
+
 } // namespace qf::sound

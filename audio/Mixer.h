@@ -48,6 +48,19 @@ public:
     // Offline convenience for tests and benchmarks; allocates.
     std::vector<float> render(std::size_t frames);
 
+    // Everything render() carries from one period to the next, a few kilobytes: an output that
+    // keeps one for each period it has queued can put the mix back to the frame about to be
+    // heard and render again from there, with whatever the interface asked for since. Up to
+    // that frame the result is what an uninterrupted render gives; from it, the usual fades.
+    struct Resume {
+        std::size_t voicesUsed = 0;
+        std::array<Voice::Resume, kMaxVoices> voices{};
+        MasterGain::Resume master{};
+    };
+    // Audio thread, between two renders.
+    void save(Resume& state) const noexcept;
+    void restore(const Resume& state) noexcept;
+
 private:
     // A slot's life: taken by addVoice (Free to Live), given up by releaseVoice (Live to
     // Releasing), and free again once no mix that may have seen it live is still running.

@@ -26,6 +26,8 @@ void Voice::attach(const Recording* recording, int deviceRate) noexcept {
     rampTargetLeft_ = rampTargetRight_ = 0.0f;
     rampStepLeft_ = rampStepRight_ = 0.0f;
     rampRemaining_ = 0;
+    ++attachments_;
+    seeksTaken_ = endsTaken_ = 0;
 
     recording_ = recording;
     // The table is built here, on the interface thread, if no voice has needed it before.
@@ -119,8 +121,11 @@ void Voice::endOneShot(std::uint32_t control) noexcept {
     ended_ = true;
     // Only if nothing was asked since the period began: a Play that came meanwhile stands, and
     // starts the recording again from the top.
-    control_.compare_exchange_strong(control, control & ~kPlaying, std::memory_order_acq_rel,
-                                     std::memory_order_relaxed);
+    if (control_.compare_exchange_strong(control, control & ~kPlaying, std::memory_order_acq_rel,
+                                         std::memory_order_relaxed)) {
+        ++endsTaken_;
+        lastEnd_ = control & ~kPlaying;
+    }
 }
 
 void Voice::skipSilently(std::uint32_t control, std::size_t frames) noexcept {
@@ -199,6 +204,8 @@ void Voice::mix(const Period& seen, float* out, std::size_t frames) noexcept {
             readPos_ = frame << 32;
             if (place_.compare_exchange_strong(place, place & ~kSeekPending,
                                                std::memory_order_acq_rel)) {
+                ++seeksTaken_;
+                lastSeek_ = place;
                 place &= ~kSeekPending;
             }
         } else if ((seen.control & kPlaying) != 0) {
@@ -210,6 +217,45 @@ void Voice::mix(const Period& seen, float* out, std::size_t frames) noexcept {
     if ((place & kSeekPending) == 0) {
         place_.compare_exchange_strong(place, readPos_ >> 32, std::memory_order_acq_rel);
     }
+}
+
+Voice::Resume Voice::save() const noexcept {
+    return {attachments_,  readPos_,       step_,          stepFrequency_,  stretched_,
+            ended_,        currentLeft_,   currentRight_,  rampTargetLeft_, rampTargetRight_,
+            rampStepLeft_, rampStepRight_, rampRemaining_, seeksTaken_,     endsTaken_};
+}
+
+void Voice::restore(const Resume& state) noexcept {
+    Resume fresh;
+    fresh.attachment = attachments_;
+    const Resume& from = state.attachment == attachments_ ? state : fresh;
+    if (from.seeksTaken != seeksTaken_) {
+        // The jump made since is asked for again, unless a newer one is waiting already.
+        std::uint64_t now = place_.load(std::memory_order_acquire);
+        if ((now & kSeekPending) == 0) {
+            place_.compare_exchange_strong(now, lastSeek_, std::memory_order_acq_rel);
+        }
+    }
+    if (from.endsTaken != endsTaken_) {
+        // Playing again, unless the interface asked for anything since the end.
+        std::uint32_t ended = lastEnd_;
+        control_.compare_exchange_strong(ended, lastEnd_ | kPlaying, std::memory_order_acq_rel,
+                                         std::memory_order_relaxed);
+    }
+    readPos_ = from.readPos;
+    step_ = from.step;
+    stepFrequency_ = from.stepFrequency;
+    stretched_ = from.stretched;
+    ended_ = from.ended;
+    currentLeft_ = from.currentLeft;
+    currentRight_ = from.currentRight;
+    rampTargetLeft_ = from.rampTargetLeft;
+    rampTargetRight_ = from.rampTargetRight;
+    rampStepLeft_ = from.rampStepLeft;
+    rampStepRight_ = from.rampStepRight;
+    rampRemaining_ = from.rampRemaining;
+    seeksTaken_ = from.seeksTaken;
+    endsTaken_ = from.endsTaken;
 }
 
 } // namespace qf::sound

@@ -60,6 +60,31 @@ public:
     Period snapshot() const noexcept;
     void mix(const Period& seen, float* out, std::size_t frames) noexcept;
 
+    // The audio thread's own state between two periods: small, so that one can be kept for
+    // every period queued at the device. Put back, the voice renders again from there exactly
+    // as it did, but under the interface's targets of now; a jump or a one-shot's end it made
+    // meanwhile is made again.
+    struct Resume {
+        std::uint32_t attachment = 0;
+        std::uint64_t readPos = 0;
+        std::uint64_t step = 0;
+        std::uint32_t stepFrequency = 0;
+        StretchedFilter stretched;
+        bool ended = false;
+        float currentLeft = 0.0f;
+        float currentRight = 0.0f;
+        float rampTargetLeft = 0.0f;
+        float rampTargetRight = 0.0f;
+        float rampStepLeft = 0.0f;
+        float rampStepRight = 0.0f;
+        std::uint32_t rampRemaining = 0;
+        std::uint32_t seeksTaken = 0;
+        std::uint32_t endsTaken = 0;
+    };
+    Resume save() const noexcept;
+    // A state saved before the voice was last attached starts it afresh instead.
+    void restore(const Resume& state) noexcept;
+
 private:
     // control_: play state and looping in the low bits, above them a count of play and stop
     // calls, so that the audio thread can tell whether anything was asked since it looked.
@@ -104,6 +129,14 @@ private:
     float rampStepLeft_ = 0.0f;
     float rampStepRight_ = 0.0f;
     std::uint32_t rampRemaining_ = 0;
+    // How often the voice was attached, and the jumps and one-shot ends it made: what restore()
+    // needs to tell what happened after a state was saved. The place of the last jump and the
+    // control word the last end left are kept so that they can be asked for again.
+    std::uint32_t attachments_ = 0;
+    std::uint32_t seeksTaken_ = 0;
+    std::uint64_t lastSeek_ = 0;
+    std::uint32_t endsTaken_ = 0;
+    std::uint32_t lastEnd_ = 0;
 };
 
 } // namespace qf::sound
