@@ -26,6 +26,7 @@ public:
     bool routesChanged() override { return active_->routesChanged(); }
     bool strayed(const sound::DeviceFormat& format) override { return active_->strayed(format); }
     bool hasOutput(const std::string& name) override { return active_->hasOutput(name); }
+    std::optional<std::vector<Output>> outputs() override { return active_->outputs(); }
     bool serverAppeared() override;
     void threadDone() override;
 

@@ -13,7 +13,6 @@
 #include "platform/mci/MediaControl.h"
 #include "platform/mci/TakeRecovery.h"
 #include "platform/pulse/PulseBackend.h"
-#include "platform/pulse/PulseRouting.h"
 #include "platform/sdl/SdlBackend.h"
 #include "ui/ProgramLook.h"
 
@@ -43,10 +42,11 @@ bool displayReachable() {
     return (x11 != nullptr && *x11 != '\0') || (wayland != nullptr && *wayland != '\0');
 }
 
-// What the Output menu lists: the sound server's outputs as they are now.
-std::optional<std::vector<qf::OutputMenu::Output>> serverOutputs() {
-    constexpr auto kListWait = std::chrono::milliseconds(300);
-    const auto outputs = qf::sound::PulseRouting::outputs(kListWait);
+// The Output menu's entries, through the sound system's owner: the menu opens at once, with the
+// last list the owner made when the server is slow to answer.
+std::optional<std::vector<qf::OutputMenu::Output>> serverOutputs(qf::sound::AudioSystem& audio) {
+    constexpr auto kListWait = std::chrono::milliseconds(50);
+    const auto outputs = audio.outputs(kListWait);
     if (!outputs) {
         return std::nullopt;
     }
@@ -121,7 +121,8 @@ int main(int argc, char* argv[]) {
     // Before the first device opens, so the noise and the recorder start where the user chose.
     qf::OutputSelection output(
         qf::OutputSelection::fileInConfigFolder(),
-        [&audio](const std::string& name) { audio.setOutput(name); }, serverOutputs);
+        [&audio](const std::string& name) { audio.setOutput(name); },
+        [&audio] { return serverOutputs(audio); });
     output.load();
     QObject::connect(&windows, &qf::AppWindows::mainWindowCreated, &output,
                      &qf::OutputSelection::follow);

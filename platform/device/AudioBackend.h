@@ -3,7 +3,9 @@
 #include "platform/device/DeviceFormat.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace qf::sound {
 
@@ -41,6 +43,13 @@ public:
     virtual bool strayed(const DeviceFormat& format) = 0;
     // Whether the sound server has the output called `name` now. May wait briefly.
     virtual bool hasOutput(const std::string& name) = 0;
+    struct Output {
+        std::string name;        // the server's own, kept to find the output again
+        std::string description; // what people are shown
+    };
+    // The server's outputs now, in its order; nothing when that cannot be told. May wait
+    // briefly.
+    virtual std::optional<std::vector<Output>> outputs() = 0;
 
     // True when a sound server has come up while the library runs on a driver that is not a
     // server's (there was none when it started), or the pulse service has while it runs on

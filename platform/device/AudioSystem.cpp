@@ -33,4 +33,9 @@ void AudioSystem::setOutput(std::string name) {
     worker_->setOutput(std::move(name));
 }
 
+std::optional<std::vector<AudioBackend::Output>>
+AudioSystem::outputs(std::chrono::milliseconds limit) {
+    return worker_->outputs(limit);
+}
+
 } // namespace qf::sound

@@ -7,8 +7,10 @@
 
 #include <chrono>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace qf::sound {
 
@@ -49,6 +51,10 @@ public:
     // desktop's default. While that output is away its devices play on the default, and they
     // return to it when it comes back. Capture devices always use the default input.
     void setOutput(std::string name);
+
+    // The sound server's outputs, for a menu to show: listed afresh on the owner's thread, or,
+    // when that takes longer than `limit`, as last listed. Nothing when none can be told.
+    std::optional<std::vector<AudioBackend::Output>> outputs(std::chrono::milliseconds limit);
 
 private:
     std::shared_ptr<AudioWorker> worker_;

@@ -169,6 +169,27 @@ void AudioWorker::setOutput(std::string name) {
     });
 }
 
+std::optional<std::vector<AudioBackend::Output>>
+AudioWorker::outputs(std::chrono::milliseconds limit) {
+    using List = std::optional<std::vector<AudioBackend::Output>>;
+    auto answer = std::make_shared<std::promise<List>>();
+    auto future = answer->get_future();
+    const bool posted = post([this, answer] {
+        std::string reason;
+        List list = startLibrary(reason) ? backend_->outputs() : std::nullopt;
+        {
+            std::lock_guard lock(mutex_);
+            listed_ = list;
+        }
+        answer->set_value(std::move(list));
+    });
+    if (posted && future.wait_for(limit) == std::future_status::ready) {
+        return future.get();
+    }
+    std::lock_guard lock(mutex_);
+    return listed_;
+}
+
 std::string AudioWorker::placeFor(const Entry& entry) {
     if (entry.want.capture || output_.empty() || !backend_->hasOutput(output_)) {
         return {};

@@ -62,6 +62,9 @@ public:
     // empty for the desktop's default. Open devices move at once; while the output is not
     // there they play on the default, and move back when it returns.
     void setOutput(std::string name);
+    // Any thread: the server's outputs, listed afresh on the worker's thread. When that takes
+    // longer than `limit` (the worker is busy, the server slow), the last list it made.
+    std::optional<std::vector<AudioBackend::Output>> outputs(std::chrono::milliseconds limit);
 
 private:
     struct Entry {
@@ -96,6 +99,7 @@ private:
     std::deque<std::function<void()>> jobs_;
     bool stopping_ = false;
     bool finished_ = false;
+    std::optional<std::vector<AudioBackend::Output>> listed_;
 
     // The worker thread's own.
     std::unique_ptr<AudioBackend> backend_;

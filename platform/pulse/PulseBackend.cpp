@@ -398,6 +398,50 @@ bool PulseBackend::hasOutput(const std::string& name) {
     return found;
 }
 
+std::optional<std::vector<AudioBackend::Output>> PulseBackend::outputs() {
+    if (loop_ == nullptr) {
+        return std::nullopt;
+    }
+    struct Listing {
+        pa_threaded_mainloop* loop;
+        bool done = false;
+        std::vector<Output> outputs;
+    } listing{loop_, false, {}};
+    pa_threaded_mainloop_lock(loop_);
+    pa_operation* operation =
+        contextReady(context_)
+            ? pa_context_get_sink_info_list(
+                  context_,
+                  [](pa_context*, const pa_sink_info* info, int last, void* data) {
+                      auto* into = static_cast<Listing*>(data);
+                      if (last != 0) {
+                          into->done = true;
+                          wakeWaiter(into->loop);
+                      } else if (info != nullptr) {
+                          into->outputs.push_back({info->name, info->description != nullptr
+                                                                   ? info->description
+                                                                   : info->name});
+                      }
+                  },
+                  &listing)
+            : nullptr;
+    bool done = false;
+    if (operation != nullptr) {
+        done = waitFor(
+            [&] { return listing.done || !PA_CONTEXT_IS_GOOD(pa_context_get_state(context_)); },
+            kQueryWait);
+        if (!listing.done) {
+            pa_operation_cancel(operation);
+        }
+        pa_operation_unref(operation);
+    }
+    pa_threaded_mainloop_unlock(loop_);
+    if (!done || !listing.done) {
+        return std::nullopt;
+    }
+    return std::move(listing.outputs);
+}
+
 void PulseBackend::threadDone() {
     routing_.reset();
 }

@@ -42,6 +42,7 @@ public:
     bool routesChanged() override;
     bool strayed(const DeviceFormat& format) override;
     bool hasOutput(const std::string& name) override;
+    std::optional<std::vector<Output>> outputs() override;
     bool serverAppeared() override { return false; }
     void threadDone() override;
 

@@ -181,6 +181,21 @@ bool SdlBackend::serverAppeared() {
     return PulseRouting::serverAnswers(kProbeWait);
 }
 
+std::optional<std::vector<AudioBackend::Output>> SdlBackend::outputs() {
+    if (!routing_) {
+        return std::nullopt;
+    }
+    const auto listed = PulseRouting::outputs(kProbeWait);
+    if (!listed) {
+        return std::nullopt;
+    }
+    std::vector<Output> outputs;
+    for (const auto& output : *listed) {
+        outputs.push_back({output.name, output.description});
+    }
+    return outputs;
+}
+
 void SdlBackend::threadDone() {
     routing_.reset();
     // SDL keeps per-thread data (its error text) that it frees only for threads it started.

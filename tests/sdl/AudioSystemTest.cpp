@@ -383,6 +383,27 @@ TEST_F(AudioSystemTest, ClosingNeverWaitsForAServerThatHangs) {
     EXPECT_FALSE(server->counts().overlapped);
 }
 
+TEST_F(AudioSystemTest, TheOutputListNeverKeepsTheInterfaceWaitingForAServerThatHangs) {
+    server->addOutput("headphones");
+    const auto fresh = audio->outputs(2s);
+    ASSERT_TRUE(fresh);
+    ASSERT_EQ(fresh->size(), 2u);
+    EXPECT_EQ((*fresh)[1].name, "headphones");
+
+    server->setHanging(true);
+    server->addOutput("speakers");
+    const auto start = Clock::now();
+    const auto listed = audio->outputs(50ms);
+    EXPECT_LT(msSince(start), 150.0);
+    // The last list the owner made, until the server answers again.
+    ASSERT_TRUE(listed);
+    EXPECT_EQ(listed->size(), 2u);
+    server->setHanging(false);
+    const auto after = audio->outputs(2s);
+    ASSERT_TRUE(after);
+    EXPECT_EQ(after->size(), 3u);
+}
+
 TEST_F(AudioSystemTest, ReopensWhileTheInterfaceOpensAndClosesAnotherDevice) {
     testkit::TempDir dir;
     const std::string tone = testkit::writeTone(dir, "tone.wav", 441.0, 0.4, 10 * 22050);

@@ -263,6 +263,20 @@ bool FakeBackend::hasOutput(const std::string& name) {
     return std::find(outputs.begin(), outputs.end(), name) != outputs.end();
 }
 
+std::optional<std::vector<AudioBackend::Output>> FakeBackend::outputs() {
+    Call call(*server_);
+    std::unique_lock lock(server_->mutex_);
+    server_->released_.wait(lock, [&] { return !server_->hanging_; });
+    if (!server_->started_ || !server_->up_) {
+        return std::nullopt;
+    }
+    std::vector<Output> outputs{{server_->default_, server_->default_}};
+    for (const auto& name : server_->outputs_) {
+        outputs.push_back({name, name});
+    }
+    return outputs;
+}
+
 void FakeBackend::threadDone() {
     Call call(*server_);
     std::lock_guard lock(server_->mutex_);
