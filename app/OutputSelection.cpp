@@ -1,12 +1,12 @@
 #include "app/OutputSelection.h"
 
+#include "platform/files/AtomicFile.h"
+#include "platform/files/UserFolders.h"
 #include "ui/MainWindow.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
-#include <QStandardPaths>
 
 #include <cstdio>
 
@@ -22,8 +22,9 @@ OutputSelection::OutputSelection(QString file, std::function<void(const std::str
     : QObject(parent), file_(std::move(file)), apply_(std::move(apply)), list_(std::move(list)) {}
 
 QString OutputSelection::fileInConfigFolder() {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-           QStringLiteral("/quietfield/output");
+    const std::filesystem::path config = UserFolders::configHome();
+    return config.empty() ? QString()
+                          : QFile::decodeName((config / "quietfield" / "output").c_str());
 }
 
 void OutputSelection::load() {
@@ -57,18 +58,16 @@ void OutputSelection::choose(const OutputMenu::Output& output) {
 }
 
 bool OutputSelection::save() const {
-    if (!QDir().mkpath(QFileInfo(file_).absolutePath())) {
+    if (file_.isEmpty() || !QDir().mkpath(QFileInfo(file_).absolutePath())) {
         return false;
     }
-    QSaveFile file(file_);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        return false;
-    }
-    if (!chosen_.name.isEmpty()) {
-        file.write(
-            (chosen_.name + QLatin1Char('\n') + chosen_.description + QLatin1Char('\n')).toUtf8());
-    }
-    return file.commit();
+    const QByteArray content =
+        chosen_.name.isEmpty()
+            ? QByteArray()
+            : (chosen_.name + QLatin1Char('\n') + chosen_.description + QLatin1Char('\n')).toUtf8();
+    std::string error;
+    return AtomicFile::replace(QFile::encodeName(file_).toStdString(),
+                               std::string_view(content.constData(), content.size()), error);
 }
 
 } // namespace qf

@@ -22,7 +22,8 @@ public:
     // `apply` takes the server's name of the output, empty for the default.
     OutputSelection(QString file, std::function<void(const std::string&)> apply,
                     OutputMenu::Lister list, QObject* parent = nullptr);
-    // ~/.config/quietfield/output, or under $XDG_CONFIG_HOME.
+    // "quietfield/output" in the user's configuration folder ($XDG_CONFIG_HOME, else ~/.config);
+    // empty when no such folder can be told, and nothing is then kept.
     static QString fileInConfigFolder();
 
     // Reads the file and applies what it holds.

@@ -4,7 +4,7 @@
 // bytes, taken as a file name, go to the writer's test for its own temporaries, which reads
 // whatever names a folder holds.
 
-#include "settings/AtomicFile.h"
+#include "platform/files/AtomicFile.h"
 #include "settings/SettingsText.h"
 
 #include <cstddef>
@@ -31,7 +31,7 @@ void require(bool holds) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    if (const auto owner = qf::settings::AtomicFile::ownerOf("settings.ini", std::string(text))) {
+    if (const auto owner = qf::AtomicFile::ownerOf("settings.ini", std::string(text))) {
         require(*owner > 0);
     }
     const SettingsText::Parsed parsed = SettingsText::parse(text);

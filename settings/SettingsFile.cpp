@@ -1,6 +1,6 @@
 #include "settings/SettingsFile.h"
 
-#include "settings/AtomicFile.h"
+#include "platform/files/AtomicFile.h"
 #include "settings/SettingsText.h"
 
 #include <cerrno>

@@ -1,14 +1,12 @@
 #include "settings/SettingsLocation.h"
 
 #include "platform/files/FileLookup.h"
+#include "platform/files/UserFolders.h"
 #include "settings/SettingsFile.h"
 
 #include <cerrno>
-#include <cstdlib>
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
 
 namespace qf::settings {
 
@@ -17,22 +15,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* kProgramFolder = "quietfield";
-
-std::string environment(const char* name) {
-    const char* value = std::getenv(name);
-    return value ? value : "";
-}
-
-std::string homeFromUserDatabase() {
-    std::vector<char> buffer(16384);
-    passwd entry{};
-    passwd* found = nullptr;
-    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) != 0 || !found ||
-        !found->pw_dir) {
-        return {};
-    }
-    return found->pw_dir;
-}
 
 // Private to the user, as the configuration folder convention asks for folders it creates.
 void makeFolders(const fs::path& folder) {
@@ -68,19 +50,8 @@ SettingsLocation::SettingsLocation(fs::path appFolder, fs::path userFolder, Writ
       writable_(std::move(writable)) {}
 
 fs::path SettingsLocation::userFolderFromEnvironment() {
-    // Only an absolute path counts; a relative one would depend on where the program started.
-    const fs::path xdg = environment("XDG_CONFIG_HOME");
-    if (xdg.is_absolute()) {
-        return xdg / kProgramFolder;
-    }
-    std::string home = environment("HOME");
-    if (home.empty()) {
-        home = homeFromUserDatabase();
-    }
-    if (home.empty()) {
-        return {};
-    }
-    return fs::path(home) / ".config" / kProgramFolder;
+    const fs::path config = UserFolders::configHome();
+    return config.empty() ? config : config / kProgramFolder;
 }
 
 bool SettingsLocation::writableByAccess(const fs::path& path) {

@@ -19,8 +19,8 @@ public:
     SettingsLocation(std::filesystem::path appFolder, std::filesystem::path userFolder,
                      WritableCheck writable);
 
-    // $XDG_CONFIG_HOME/quietfield, else $HOME/.config/quietfield (the home folder from the user
-    // database when HOME is unset); empty when neither can be found.
+    // "quietfield" in the user's configuration folder ($XDG_CONFIG_HOME, else ~/.config); empty
+    // when no such folder can be told.
     static std::filesystem::path userFolderFromEnvironment();
 
     // The file that holds the last mix written: of the two, the one changed last (the one

@@ -1,25 +1,11 @@
 #include "platform/mci/MediaPath.h"
 
-#include <pwd.h>
-#include <unistd.h>
+#include "platform/files/UserFolders.h"
 
 #include <cctype>
-#include <cstdlib>
 #include <string>
 
 namespace qf::mci {
-
-std::optional<std::filesystem::path> homeFolder() {
-    const char* home = std::getenv("HOME");
-    if (home != nullptr && *home == '/') {
-        return std::filesystem::path(home);
-    }
-    if (const passwd* entry = getpwuid(getuid());
-        entry != nullptr && entry->pw_dir != nullptr && *entry->pw_dir == '/') {
-        return std::filesystem::path(entry->pw_dir);
-    }
-    return std::nullopt;
-}
 
 std::optional<std::filesystem::path> localPath(std::string_view mediaPath) {
     std::string rest(mediaPath);
@@ -38,14 +24,14 @@ std::optional<std::filesystem::path> localPath(std::string_view mediaPath) {
         }
         rest.erase(0, 2);
     }
-    const auto home = homeFolder();
-    if (!home) {
+    const std::filesystem::path home = UserFolders::home();
+    if (home.empty()) {
         return std::nullopt;
     }
     while (!rest.empty() && rest.front() == '/') {
         rest.erase(0, 1);
     }
-    return *home / rest;
+    return home / rest;
 }
 
 } // namespace qf::mci

@@ -13,7 +13,4 @@ namespace qf::mci {
 // known.
 std::optional<std::filesystem::path> localPath(std::string_view mediaPath);
 
-// The user's home folder ($HOME, else the password database's entry).
-std::optional<std::filesystem::path> homeFolder();
-
 } // namespace qf::mci

@@ -1,6 +1,6 @@
 #include "platform/mci/ScratchFile.h"
 
-#include "platform/mci/MediaPath.h"
+#include "platform/files/UserFolders.h"
 #include "platform/mci/OwnerProcess.h"
 
 #include <fcntl.h>
@@ -10,7 +10,6 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string_view>
 #include <system_error>
@@ -27,14 +26,8 @@ std::atomic<unsigned> serial{0};
 } // namespace
 
 std::filesystem::path ScratchFile::defaultFolder() {
-    const char* cache = std::getenv("XDG_CACHE_HOME");
-    if (cache != nullptr && *cache == '/') {
-        return std::filesystem::path(cache) / "quietfield";
-    }
-    if (const auto home = homeFolder()) {
-        return *home / ".cache" / "quietfield";
-    }
-    return {};
+    const std::filesystem::path cache = UserFolders::cacheHome();
+    return cache.empty() ? cache : cache / "quietfield";
 }
 
 std::vector<std::filesystem::path> ScratchFile::leftovers(const std::filesystem::path& folder) {

@@ -1,7 +1,7 @@
 #include "platform/mci/TakeRecovery.h"
 
+#include "platform/files/UserFolders.h"
 #include "platform/mci/AudioPorts.h"
-#include "platform/mci/MediaPath.h"
 #include "platform/mci/ScratchFile.h"
 #include "platform/mci/WaveSaver.h"
 
@@ -10,7 +10,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <string>
@@ -39,8 +38,8 @@ TakeRecovery::TakeRecovery(std::filesystem::path scratchFolder,
 
 TakeRecovery TakeRecovery::forThisUser() {
     std::vector<std::filesystem::path> saveFolders;
-    if (const auto home = homeFolder()) {
-        saveFolders.push_back(*home);
+    if (std::filesystem::path home = UserFolders::home(); !home.empty()) {
+        saveFolders.push_back(std::move(home));
     }
     std::filesystem::path recovered = defaultFolder();
     if (!recovered.empty()) {
@@ -50,14 +49,8 @@ TakeRecovery TakeRecovery::forThisUser() {
 }
 
 std::filesystem::path TakeRecovery::defaultFolder() {
-    const char* data = std::getenv("XDG_DATA_HOME");
-    if (data != nullptr && *data == '/') {
-        return std::filesystem::path(data) / "quietfield" / "recovered";
-    }
-    if (const auto home = homeFolder()) {
-        return *home / ".local" / "share" / "quietfield" / "recovered";
-    }
-    return {};
+    const std::filesystem::path data = UserFolders::dataHome();
+    return data.empty() ? data : data / "quietfield" / "recovered";
 }
 
 void TakeRecovery::run(std::FILE* report) const {

@@ -1,9 +1,9 @@
 #include "platform/mci/WaveSaver.h"
 
+#include "platform/files/AtomicFile.h"
 #include "platform/mci/AudioPorts.h"
 #include "platform/mci/OwnerProcess.h"
 
-#include <fcntl.h>
 #include <sndfile.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,9 +11,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <vector>
 
 namespace qf::mci {
@@ -21,19 +19,6 @@ namespace qf::mci {
 namespace {
 
 constexpr std::size_t kChunkSamples = 32768;
-
-// The permissions a new file gets from the user's file-creation mask.
-mode_t newFileMode() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        unsigned mask = 0;
-        if (std::sscanf(line.c_str(), "Umask: %o", &mask) == 1) {
-            return 0666 & ~static_cast<mode_t>(mask);
-        }
-    }
-    return 0644;
-}
 
 std::string systemReason(int error) {
     return std::strerror(error != 0 ? error : EIO);
@@ -44,66 +29,18 @@ std::string cannotWriteIn(const std::filesystem::path& folder, int error) {
                            : "cannot write in " + folder.string() + ": " + systemReason(error);
 }
 
-// A file being written beside the target; removed unless renamed into place.
-class PendingFile {
-public:
-    explicit PendingFile(const std::filesystem::path& folder)
-        : path_((folder / (std::string(WaveSaver::kTemporaryPrefix) + std::to_string(::getpid()) +
-                           "-XXXXXX"))
-                    .string()) {
-        fd_ = ::mkstemp(path_.data());
+// ".quietfield-save-<pid>-" and six letters or digits, so that removeLeftovers() can tell a
+// killed save's temporary from a file of the user's.
+std::string temporaryName(unsigned tag) {
+    static constexpr std::string_view kLetters =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    std::string name = std::string(WaveSaver::kTemporaryPrefix) + std::to_string(::getpid()) + "-";
+    for (int i = 0; i < 6; ++i) {
+        name += kLetters[tag % kLetters.size()];
+        tag /= kLetters.size();
     }
-    ~PendingFile() {
-        if (fd_ >= 0) {
-            ::close(fd_);
-        }
-        if (!placed_) {
-            ::unlink(path_.c_str());
-        }
-    }
-    PendingFile(const PendingFile&) = delete;
-    PendingFile& operator=(const PendingFile&) = delete;
-
-    int fd() const { return fd_; }
-    // Closes the file for good; the system's error number, or 0.
-    int finish() {
-        int error = ::fsync(fd_) == 0 ? 0 : errno;
-        if (::close(fd_) != 0 && error == 0) {
-            error = errno;
-        }
-        fd_ = -1;
-        return error;
-    }
-    int placeAt(const std::filesystem::path& target) {
-        if (::rename(path_.c_str(), target.c_str()) != 0) {
-            return errno;
-        }
-        placed_ = true;
-        return 0;
-    }
-    // Like placeAt, but fails with EEXIST rather than replace a file.
-    int placeNewAt(const std::filesystem::path& target) {
-        if (::renameat2(AT_FDCWD, path_.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) {
-            placed_ = true;
-            return 0;
-        }
-        if (errno != EINVAL && errno != ENOSYS) {
-            return errno;
-        }
-        // A file system that cannot rename that way: a link cannot replace a file either.
-        if (::link(path_.c_str(), target.c_str()) != 0) {
-            return errno;
-        }
-        ::unlink(path_.c_str());
-        placed_ = true;
-        return 0;
-    }
-
-private:
-    std::string path_;
-    int fd_ = -1;
-    bool placed_ = false;
-};
+    return name;
+}
 
 } // namespace
 
@@ -116,15 +53,16 @@ bool WaveSaver::save(const ScratchFile& source, std::uint64_t bytes,
         reason = name + " names a folder, not a file";
         return false;
     }
-    PendingFile file(folder);
+    AtomicFile file(folder, temporaryName);
     if (file.fd() < 0) {
-        reason = cannotWriteIn(folder, errno);
+        reason = cannotWriteIn(folder, file.error());
         return false;
     }
+    // A file saved over keeps its permissions; a new one has what the umask allows.
     struct stat existing {};
-    const mode_t mode =
-        ::stat(target.c_str(), &existing) == 0 ? existing.st_mode & 07777 : newFileMode();
-    ::fchmod(file.fd(), mode);
+    if (::stat(target.c_str(), &existing) == 0) {
+        ::fchmod(file.fd(), existing.st_mode & 07777);
+    }
     const Reader read = [&source](std::uint64_t at, std::uint8_t* data, std::size_t want) {
         return source.readAt(at, data, want);
     };
@@ -152,12 +90,11 @@ bool WaveSaver::save(const ScratchFile& source, std::uint64_t bytes,
 std::filesystem::path WaveSaver::saveNew(int fd, std::uint64_t bytes,
                                          const std::filesystem::path& folder,
                                          const std::string& stem, std::string& reason) {
-    PendingFile file(folder);
+    AtomicFile file(folder, temporaryName);
     if (file.fd() < 0) {
-        reason = cannotWriteIn(folder, errno);
+        reason = cannotWriteIn(folder, file.error());
         return {};
     }
-    ::fchmod(file.fd(), newFileMode());
     const Reader read = [fd](std::uint64_t at, std::uint8_t* data, std::size_t want) {
         return ScratchFile::readAt(fd, at, data, want);
     };

@@ -3,6 +3,7 @@
 
 #include "app/OutputSelection.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -53,6 +54,28 @@ TEST_F(OutputSelectionTest, AChoiceHoldsAtOnceAndAtTheNextStart) {
     junk.close();
     make().load();
     EXPECT_EQ(applied, (std::vector<std::string>{"", ""}));
+}
+
+// Where the manual page says: in the configuration folder, as two lines.
+TEST_F(OutputSelectionTest, AChoiceIsKeptInTheUsersConfigurationFolder) {
+    const bool wasSet = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
+    const QByteArray was = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.path()));
+    const QString where = OutputSelection::fileInConfigFolder();
+    wasSet ? qputenv("XDG_CONFIG_HOME", was) : qunsetenv("XDG_CONFIG_HOME");
+    EXPECT_EQ(where, file);
+
+    OutputSelection kept(
+        where, [](const std::string&) {},
+        [] { return std::optional<std::vector<OutputMenu::Output>>{}; });
+    kept.choose({QStringLiteral("qf_b"), QStringLiteral("Second")});
+    QFile written(file);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(written.readAll(), QByteArray("qf_b\nSecond\n"));
+    EXPECT_EQ(
+        QDir(dir.path() + QStringLiteral("/quietfield")).entryList(QDir::Files | QDir::Hidden),
+        QStringList{QStringLiteral("output")})
+        << "no temporary is left beside it";
 }
 
 } // namespace

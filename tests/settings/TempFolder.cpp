@@ -1,6 +1,6 @@
 #include "tests/settings/TempFolder.h"
 
-#include "settings/AtomicFile.h"
+#include "platform/files/AtomicFile.h"
 
 #include <cstdlib>
 #include <fstream>
@@ -48,7 +48,7 @@ std::string TempFolder::bytesOf(const fs::path& file) {
 int TempFolder::temporariesOf(const std::string& name) const {
     int count = 0;
     for (const auto& entry : fs::directory_iterator(path_)) {
-        if (settings::AtomicFile::ownerOf(name, entry.path().filename().string())) {
+        if (AtomicFile::ownerOf(name, entry.path().filename().string())) {
             ++count;
         }
     }

@@ -1,4 +1,4 @@
-#include "settings/AtomicFile.h"
+#include "platform/files/AtomicFile.h"
 
 #include <atomic>
 #include <cerrno>
@@ -10,7 +10,7 @@
 #include <system_error>
 #include <unistd.h>
 
-namespace qf::settings {
+namespace qf {
 
 namespace fs = std::filesystem;
 
@@ -133,44 +133,87 @@ int AtomicFile::removeStale(const fs::path& target) {
     return removed;
 }
 
+AtomicFile::AtomicFile(const fs::path& folder, const Namer& nameFor)
+    : folder_(folder.empty() ? fs::path(".") : folder) {
+    for (int attempt = 0; attempt < kNameAttempts && fd_ < 0; ++attempt) {
+        path_ = folder_ / nameFor(nextTag());
+        // Mode 0666 lets the umask decide. Readable too, for a writer that reads back a header.
+        fd_ = ::open(path_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd_ < 0 && errno != EEXIST) {
+            break;
+        }
+    }
+    if (fd_ < 0) {
+        error_ = errno;
+        path_.clear();
+    }
+}
+
+AtomicFile::~AtomicFile() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+    }
+    if (!placed_ && !path_.empty()) {
+        ::unlink(path_.c_str());
+    }
+}
+
+int AtomicFile::finish() {
+    int err = ::fsync(fd_) == 0 ? 0 : errno;
+    // The data is already flushed, so an interrupted close has lost nothing.
+    if (::close(fd_) != 0 && err == 0 && errno != EINTR) {
+        err = errno;
+    }
+    fd_ = -1;
+    return err;
+}
+
+int AtomicFile::placeAt(const fs::path& target) {
+    if (::rename(path_.c_str(), target.c_str()) != 0) {
+        return errno;
+    }
+    return placed();
+}
+
+int AtomicFile::placeNewAt(const fs::path& target) {
+    if (::renameat2(AT_FDCWD, path_.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) {
+        return placed();
+    }
+    if (errno != EINVAL && errno != ENOSYS) {
+        return errno;
+    }
+    // A file system that cannot rename that way: a link cannot replace a file either.
+    if (::link(path_.c_str(), target.c_str()) != 0) {
+        return errno;
+    }
+    ::unlink(path_.c_str());
+    return placed();
+}
+
+int AtomicFile::placed() {
+    placed_ = true;
+    syncFolder(folder_);
+    return 0;
+}
+
 bool AtomicFile::replace(const fs::path& target, std::string_view content, std::string& error) {
     removeStale(target);
 
     const std::string name = target.filename().string();
     const long self = static_cast<long>(::getpid());
-    fs::path temporary;
-    int fd = -1;
-    for (int attempt = 0; attempt < kNameAttempts && fd < 0; ++attempt) {
-        temporary = folderOf(target) / temporaryName(name, self, nextTag());
-        // Mode 0666 lets the umask decide, as for any new file the user makes.
-        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) {
-            break;
-        }
+    AtomicFile file(folderOf(target), [&](unsigned tag) { return temporaryName(name, self, tag); });
+    int err = file.fd() < 0 ? file.error() : writeAll(file.fd(), content);
+    if (err == 0) {
+        err = file.finish();
     }
-    if (fd < 0) {
-        error = reason(errno);
-        return false;
-    }
-
-    int err = writeAll(fd, content);
-    if (err == 0 && ::fsync(fd) != 0) {
-        err = errno;
-    }
-    // The data is already flushed, so an interrupted close has lost nothing.
-    if (::close(fd) != 0 && err == 0 && errno != EINTR) {
-        err = errno;
-    }
-    if (err == 0 && ::rename(temporary.c_str(), target.c_str()) != 0) {
-        err = errno;
+    if (err == 0) {
+        err = file.placeAt(target);
     }
     if (err != 0) {
-        ::unlink(temporary.c_str());
         error = reason(err);
         return false;
     }
-    syncFolder(folderOf(target));
     return true;
 }
 
-} // namespace qf::settings
+} // namespace qf

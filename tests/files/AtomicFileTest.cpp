@@ -1,12 +1,13 @@
-#include "settings/AtomicFile.h"
+#include "platform/files/AtomicFile.h"
 #include "tests/settings/TempFolder.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <sys/wait.h>
 #include <unistd.h>
 
-using qf::settings::AtomicFile;
+using qf::AtomicFile;
 using qf::test::TempFolder;
 
 namespace {
@@ -20,6 +21,23 @@ long deadPid() {
     int status = 0;
     ::waitpid(pid, &status, 0);
     return pid;
+}
+
+// A streaming writer's temporaries, of a shape the target's own clean-up does not know.
+std::string streamName(unsigned tag) {
+    return ".stream-" + std::to_string(tag);
+}
+
+int filesIn(const TempFolder& folder) {
+    int count = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder.path())) {
+        ++count;
+    }
+    return count;
+}
+
+void put(int fd, std::string_view bytes) {
+    ASSERT_EQ(::write(fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
 }
 
 } // namespace
@@ -68,4 +86,32 @@ TEST(AtomicFile, ReplacingClearsWhatAKilledWriterLeft) {
     ASSERT_TRUE(AtomicFile::replace(folder / "settings.ini", "new\r\n", error)) << error;
     EXPECT_EQ(TempFolder::bytesOf(folder / "settings.ini"), "new\r\n");
     EXPECT_EQ(folder.temporariesOf("settings.ini"), 0);
+}
+
+// A save given up half way, and a new file that may not take an existing one's place: the old
+// file stays as it was and no temporary is left beside it.
+TEST(AtomicFile, WhatIsNotPlacedLeavesTheOldFileAndNothingElse) {
+    TempFolder folder;
+    const auto target = folder.put("take.wav", "old");
+    {
+        AtomicFile abandoned(folder.path(), streamName);
+        ASSERT_GE(abandoned.fd(), 0) << abandoned.error();
+        put(abandoned.fd(), "half");
+    }
+    {
+        AtomicFile refused(folder.path(), streamName);
+        ASSERT_GE(refused.fd(), 0) << refused.error();
+        put(refused.fd(), "new");
+        ASSERT_EQ(refused.finish(), 0);
+        EXPECT_EQ(refused.placeNewAt(target), EEXIST);
+    }
+    EXPECT_EQ(TempFolder::bytesOf(target), "old");
+    EXPECT_EQ(filesIn(folder), 1);
+
+    AtomicFile placed(folder.path(), streamName);
+    put(placed.fd(), "new");
+    ASSERT_EQ(placed.finish(), 0);
+    ASSERT_EQ(placed.placeAt(target), 0);
+    EXPECT_EQ(TempFolder::bytesOf(target), "new");
+    EXPECT_EQ(filesIn(folder), 1);
 }
