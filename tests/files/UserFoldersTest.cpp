@@ -3,6 +3,8 @@
 
 #include "platform/files/UserFolders.h"
 
+#include "tests/support/ScopedEnv.h"
+
 #include <gtest/gtest.h>
 
 #include <pwd.h>
@@ -17,21 +19,7 @@ using qf::UserFolders;
 
 namespace {
 
-// Sets an environment variable for one scope and puts back what was there.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) {
-            old_ = old;
-        }
-        value ? ::setenv(name, value, 1) : ::unsetenv(name);
-    }
-    ~ScopedEnv() { old_ ? ::setenv(name_, old_->c_str(), 1) : ::unsetenv(name_); }
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
+using qf::test::ScopedEnv;
 
 } // namespace
 

@@ -1,6 +1,8 @@
 #include "settings/SettingsLocation.h"
 #include "tests/settings/TempFolder.h"
 
+#include "tests/support/ScopedEnv.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -18,21 +20,7 @@ namespace {
 
 const std::string kLine = "0,0,0,0,0,0,0,0,0,0,1000,1000,1000,1000,1000\r\n";
 
-// Sets an environment variable for one scope and puts back what was there.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) {
-            old_ = old;
-        }
-        value ? ::setenv(name, value, 1) : ::unsetenv(name);
-    }
-    ~ScopedEnv() { old_ ? ::setenv(name_, old_->c_str(), 1) : ::unsetenv(name_); }
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
+using qf::test::ScopedEnv;
 
 class SettingsLocationRules : public ::testing::Test {
 protected:
