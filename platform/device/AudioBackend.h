@@ -15,7 +15,12 @@ class AudioBackend {
 public:
     using DeviceId = std::uint32_t;
     // Called from the device's thread with the user pointer given to open().
-    using Pump = void (*)(void* user, std::uint8_t* data, int bytes) noexcept;
+    struct Pump {
+        void (*transfer)(void* user, std::uint8_t* data, int bytes) noexcept;
+        // Capture, from libraries that can tell: how many frames the device has recorded but
+        // not handed over yet.
+        void (*held)(void* user, int frames) noexcept;
+    };
 
     virtual ~AudioBackend() = default;
 

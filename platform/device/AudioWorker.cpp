@@ -73,7 +73,7 @@ std::shared_ptr<DeviceSlot> AudioWorker::open(const DeviceFormat& want, DeviceCa
         entry.want.output = entry.want.capture ? std::string() : output_;
         DeviceFormat obtained;
         if (startLibrary(why)) {
-            entry.id = backend_->open(entry.want, entry.want.exactRate, &DeviceSlot::pump,
+            entry.id = backend_->open(entry.want, entry.want.exactRate, DeviceSlot::kPump,
                                       slot.get(), obtained, why);
             if (entry.id != 0 && obtained.output != entry.want.output) {
                 routeCheckAt_ = Clock::now() + kOutputRecheck;
@@ -307,7 +307,7 @@ bool AudioWorker::reopen(Entry& entry) {
     std::string reason;
     entry.want.output = entry.want.capture ? std::string() : output_;
     entry.id =
-        backend_->open(entry.want, !first, &DeviceSlot::pump, entry.slot.get(), obtained, reason);
+        backend_->open(entry.want, !first, DeviceSlot::kPump, entry.slot.get(), obtained, reason);
     if (entry.id == 0) {
         return false;
     }

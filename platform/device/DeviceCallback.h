@@ -11,6 +11,9 @@ public:
     virtual ~DeviceCallback() = default;
     // Playback: fill all `bytes` of `data`. Capture: take them.
     virtual void transfer(std::uint8_t* data, int bytes) noexcept = 0;
+    // Capture, where the library can tell: how many frames the device has recorded that have
+    // not come through transfer() yet.
+    virtual void held(int) noexcept {}
 };
 
 } // namespace qf::sound

@@ -19,6 +19,15 @@ void DeviceSlot::pump(void* user, std::uint8_t* data, int bytes) noexcept {
     slot->inside_.fetch_sub(1, std::memory_order_release);
 }
 
+void DeviceSlot::held(void* user, int frames) noexcept {
+    auto* slot = static_cast<DeviceSlot*>(user);
+    slot->inside_.fetch_add(1);
+    if (DeviceCallback* callback = slot->callback_.load()) {
+        callback->held(frames);
+    }
+    slot->inside_.fetch_sub(1, std::memory_order_release);
+}
+
 void DeviceSlot::detach() noexcept {
     callback_.store(nullptr);
     while (inside_.load(std::memory_order_acquire) != 0) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/device/AudioBackend.h"
 #include "platform/device/DeviceCallback.h"
 #include "platform/device/DeviceFormat.h"
 
@@ -20,6 +21,8 @@ public:
     DeviceSlot& operator=(const DeviceSlot&) = delete;
 
     static void pump(void* slot, std::uint8_t* data, int bytes) noexcept;
+    static void held(void* slot, int frames) noexcept;
+    static constexpr AudioBackend::Pump kPump{&pump, &held};
 
     // Once this returns, the callback is not running and never runs again. Waits at most for
     // one callback that is already under way.

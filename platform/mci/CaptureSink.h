@@ -15,11 +15,16 @@ public:
     explicit CaptureSink(std::size_t ringBytes) : ring_(ringBytes) {}
 
     void transfer(std::uint8_t* data, int bytes) noexcept override;
+    void held(int frames) noexcept override;
 
-    void open() noexcept { open_.store(true); }
+    void open() noexcept;
     // Once this returns, nothing more enters the ring until open(). Waits at most for one
     // callback already under way.
     void close() noexcept;
+    // Lets in what the device has recorded by now but not handed over yet, as far as it told,
+    // and then closes by itself; returns how many bytes that is still to come.
+    std::size_t finish() noexcept;
+    bool isOpen() const noexcept { return open_.load(); }
 
     // The reading side belongs to the spooling thread.
     ByteRing& ring() noexcept { return ring_; }
@@ -31,6 +36,10 @@ private:
     std::atomic<bool> open_{false};
     std::atomic<int> inside_{0};
     std::atomic<std::uint64_t> dropped_{0};
+    // Written by the device's thread only.
+    std::atomic<std::size_t> heldBytes_{0};
+    std::atomic<bool> finishing_{false};
+    std::atomic<std::size_t> tailBytes_{0};
 };
 
 } // namespace qf::mci

@@ -48,6 +48,9 @@ WaveAudioDevice::~WaveAudioDevice() {
 }
 
 void WaveAudioDevice::halt() {
+    if (mode_.load() == Mode::Recording) {
+        takeTail();
+    }
     std::unique_lock lock(mutex_);
     if (job_ == Job::Record) {
         sink_.close();
@@ -56,6 +59,17 @@ void WaveAudioDevice::halt() {
         stopAsked_ = true;
         wake_.notify_all();
         idle_.wait(lock, [this] { return job_ == Job::Idle; });
+    }
+}
+
+void WaveAudioDevice::takeTail() {
+    // A take ends where it was stopped: what the input had heard by then is still on its way
+    // through the sound server, and waited for, as long as it keeps coming.
+    const std::size_t tail = std::min<std::size_t>(sink_.finish(), AudioPorts::kBytesPerSecond);
+    const auto deadline = std::chrono::steady_clock::now() + kTailSlack +
+                          std::chrono::milliseconds(tail * 1000 / AudioPorts::kBytesPerSecond);
+    while (sink_.isOpen() && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
 }
 

@@ -32,6 +32,8 @@ public:
     static constexpr std::size_t kPlaybackRingBytes = std::size_t{1} << 18;
     static constexpr std::size_t kChunkBytes = std::size_t{1} << 16;
     static constexpr auto kSpoolInterval = std::chrono::milliseconds(10);
+    // How much longer than the input says a stopped take waits for its last sound to arrive.
+    static constexpr auto kTailSlack = std::chrono::milliseconds(250);
 
     // Null, with a reason, when there is no input device or no scratch file can be made.
     static std::unique_ptr<WaveAudioDevice>
@@ -69,6 +71,7 @@ private:
     void finishJob(Job job);
     // Stops whatever runs and waits until the spooling thread is idle.
     void halt();
+    void takeTail();
 
     AudioPorts& ports_;
     std::unique_ptr<ScratchFile> file_;

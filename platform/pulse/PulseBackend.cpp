@@ -9,7 +9,9 @@ namespace qf::sound {
 
 struct PulseBackend::Stream {
     pa_stream* stream = nullptr;
-    Pump pump = nullptr;
+    // A capture's own connection to the server, or null when it shares the backend's.
+    pa_context* context = nullptr;
+    Pump pump{};
     void* user = nullptr;
     std::size_t frameBytes = 0;
 };
@@ -46,13 +48,27 @@ void onWritable(pa_stream* stream, std::size_t wanted, void* data) {
             pa_stream_cancel_write(stream);
             return;
         }
-        owned->pump(owned->user, static_cast<std::uint8_t*>(buffer), static_cast<int>(size));
+        owned->pump.transfer(owned->user, static_cast<std::uint8_t*>(buffer),
+                             static_cast<int>(size));
         pa_stream_write(stream, buffer, size, nullptr, 0, PA_SEEK_RELATIVE);
         wanted -= size;
     }
 }
 
+// How many frames the capture has recorded but not handed over yet; -1 when not known.
+int heldFrames(pa_stream* stream) {
+    pa_usec_t latency = 0;
+    int negative = 0;
+    if (pa_stream_get_latency(stream, &latency, &negative) < 0 || negative != 0) {
+        return -1;
+    }
+    const std::size_t bytes = pa_usec_to_bytes(latency, pa_stream_get_sample_spec(stream));
+    return static_cast<int>(bytes / pa_frame_size(pa_stream_get_sample_spec(stream)));
+}
+
 // libpulse's own thread: what the input recorded. A hole (data lost by the server) is skipped.
+// What is still on its way is told after it, so that a recording can be ended where it was
+// asked to rather than where the delivery had got to.
 void onReadable(pa_stream* stream, std::size_t, void* data) {
     auto* owned = static_cast<Stream*>(data);
     while (pa_stream_readable_size(stream) > 0) {
@@ -63,11 +79,14 @@ void onReadable(pa_stream* stream, std::size_t, void* data) {
         }
         if (buffer != nullptr) {
             // The pump only reads a capture's bytes.
-            owned->pump(owned->user,
-                        const_cast<std::uint8_t*>(static_cast<const std::uint8_t*>(buffer)),
-                        static_cast<int>(size));
+            owned->pump.transfer(
+                owned->user, const_cast<std::uint8_t*>(static_cast<const std::uint8_t*>(buffer)),
+                static_cast<int>(size));
         }
         pa_stream_drop(stream);
+    }
+    if (const int held = heldFrames(stream); held >= 0) {
+        owned->pump.held(owned->user, held);
     }
 }
 
@@ -129,6 +148,43 @@ template <typename Done> bool PulseBackend::waitFor(Done done, std::chrono::mill
     return done();
 }
 
+pa_context* PulseBackend::connect(std::string& reason) {
+    pa_proplist* properties = pa_proplist_new();
+    pa_proplist_sets(properties, PA_PROP_APPLICATION_NAME, "Quietfield");
+    pa_proplist_sets(properties, PA_PROP_APPLICATION_ID, kAppId);
+    pa_proplist_sets(properties, PA_PROP_APPLICATION_ICON_NAME, kAppId);
+    pa_context* context =
+        pa_context_new_with_proplist(pa_threaded_mainloop_get_api(loop_), "Quietfield", properties);
+    pa_proplist_free(properties);
+    if (context == nullptr) {
+        reason = "libpulse could not make a connection";
+        return nullptr;
+    }
+    pa_context_set_state_callback(context, onContextState, loop_);
+    // Never starts a server: one that is not there is waited for by the audio system.
+    const bool asked = pa_context_connect(context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) >= 0;
+    const bool ready =
+        asked && waitFor(
+                     [context] {
+                         const pa_context_state_t state = pa_context_get_state(context);
+                         return state == PA_CONTEXT_READY || !PA_CONTEXT_IS_GOOD(state);
+                     },
+                     kConnectWait);
+    if (!contextReady(context)) {
+        reason = !asked || ready ? pa_strerror(pa_context_errno(context))
+                                 : "the sound server did not answer";
+        disconnect(context);
+        return nullptr;
+    }
+    return context;
+}
+
+void PulseBackend::disconnect(pa_context* context) {
+    pa_context_set_state_callback(context, nullptr, nullptr);
+    pa_context_disconnect(context);
+    pa_context_unref(context);
+}
+
 bool PulseBackend::start(std::string& reason) {
     stop();
     loop_ = pa_threaded_mainloop_new();
@@ -136,40 +192,15 @@ bool PulseBackend::start(std::string& reason) {
         reason = "libpulse could not make its main loop";
         return false;
     }
-    pa_proplist* properties = pa_proplist_new();
-    pa_proplist_sets(properties, PA_PROP_APPLICATION_NAME, "Quietfield");
-    pa_proplist_sets(properties, PA_PROP_APPLICATION_ID, kAppId);
-    pa_proplist_sets(properties, PA_PROP_APPLICATION_ICON_NAME, kAppId);
-    context_ =
-        pa_context_new_with_proplist(pa_threaded_mainloop_get_api(loop_), "Quietfield", properties);
-    pa_proplist_free(properties);
-    if (context_ == nullptr) {
-        reason = "libpulse could not make a connection";
-        stop();
-        return false;
-    }
-    pa_context_set_state_callback(context_, onContextState, loop_);
-    // Never starts a server: one that is not there is waited for by the audio system.
-    if (pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0 ||
-        pa_threaded_mainloop_start(loop_) < 0) {
-        reason = pa_strerror(pa_context_errno(context_));
+    if (pa_threaded_mainloop_start(loop_) < 0) {
+        reason = "libpulse could not start its main loop";
         stop();
         return false;
     }
     pa_threaded_mainloop_lock(loop_);
-    const bool ready = waitFor(
-        [this] {
-            const pa_context_state_t state = pa_context_get_state(context_);
-            return state == PA_CONTEXT_READY || !PA_CONTEXT_IS_GOOD(state);
-        },
-        kConnectWait);
-    const bool connected = ready && contextReady(context_);
-    if (!connected) {
-        reason =
-            ready ? pa_strerror(pa_context_errno(context_)) : "the sound server did not answer";
-    }
+    context_ = connect(reason);
     pa_threaded_mainloop_unlock(loop_);
-    if (!connected) {
+    if (context_ == nullptr) {
         stop();
         return false;
     }
@@ -189,9 +220,7 @@ void PulseBackend::stop() {
     }
     streams_.clear();
     if (context_ != nullptr) {
-        pa_context_set_state_callback(context_, nullptr, nullptr);
-        pa_context_disconnect(context_);
-        pa_context_unref(context_);
+        disconnect(context_);
         context_ = nullptr;
     }
     pa_threaded_mainloop_unlock(loop_);
@@ -270,11 +299,23 @@ AudioBackend::DeviceId PulseBackend::open(const DeviceFormat& want, bool exactRa
     pa_proplist_sets(properties, PA_PROP_MEDIA_NAME, want.streamName.c_str());
     pa_proplist_sets(properties, PA_PROP_APPLICATION_ID, kAppId);
     pa_proplist_sets(properties, PA_PROP_APPLICATION_ICON_NAME, kAppId);
+    // A capture has a connection of its own: PipeWire's pulse service (0.3.65) stops delivering
+    // a recording to a client whose playback shares its connection once the machine is busy.
+    pa_context* context = context_;
+    if (want.capture) {
+        owned->context = connect(reason);
+        if (owned->context == nullptr) {
+            pa_proplist_free(properties);
+            return 0;
+        }
+        context = owned->context;
+    }
     owned->stream =
-        pa_stream_new_with_proplist(context_, want.streamName.c_str(), &spec, nullptr, properties);
+        pa_stream_new_with_proplist(context, want.streamName.c_str(), &spec, nullptr, properties);
     pa_proplist_free(properties);
     if (owned->stream == nullptr) {
-        reason = pa_strerror(pa_context_errno(context_));
+        reason = pa_strerror(pa_context_errno(context));
+        closeStream(*owned);
         return 0;
     }
     pa_stream_set_state_callback(owned->stream, onStreamState, loop_);
@@ -288,8 +329,11 @@ AudioBackend::DeviceId PulseBackend::open(const DeviceFormat& want, bool exactRa
     attributes.prebuf = static_cast<std::uint32_t>(-1);
     attributes.minreq = static_cast<std::uint32_t>(-1);
     attributes.fragsize = want.capture ? periodBytes : static_cast<std::uint32_t>(-1);
+    // A capture keeps its timing up to date so that it can tell what is still on its way.
+    const auto timing = want.capture ? PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE
+                                     : PA_STREAM_NOFLAGS;
     const auto flags =
-        static_cast<pa_stream_flags_t>(PA_STREAM_START_CORKED | PA_STREAM_ADJUST_LATENCY);
+        static_cast<pa_stream_flags_t>(PA_STREAM_START_CORKED | PA_STREAM_ADJUST_LATENCY | timing);
     const char* where = onNamed ? device.name.c_str() : nullptr;
     int connected = 0;
     if (want.capture) {
@@ -308,7 +352,7 @@ AudioBackend::DeviceId PulseBackend::open(const DeviceFormat& want, bool exactRa
                              },
                              kConnectWait);
     if (!settled || pa_stream_get_state(owned->stream) != PA_STREAM_READY) {
-        reason = settled || connected != 0 ? pa_strerror(pa_context_errno(context_))
+        reason = settled || connected != 0 ? pa_strerror(pa_context_errno(context))
                                            : "the sound server did not open the stream in time";
         closeStream(*owned);
         return 0;
@@ -328,17 +372,20 @@ AudioBackend::DeviceId PulseBackend::open(const DeviceFormat& want, bool exactRa
 }
 
 void PulseBackend::closeStream(Stream& stream) {
-    if (stream.stream == nullptr) {
-        return;
+    if (stream.stream != nullptr) {
+        pa_stream_set_state_callback(stream.stream, nullptr, nullptr);
+        pa_stream_set_write_callback(stream.stream, nullptr, nullptr);
+        pa_stream_set_read_callback(stream.stream, nullptr, nullptr);
+        if (PA_STREAM_IS_GOOD(pa_stream_get_state(stream.stream))) {
+            pa_stream_disconnect(stream.stream);
+        }
+        pa_stream_unref(stream.stream);
+        stream.stream = nullptr;
     }
-    pa_stream_set_state_callback(stream.stream, nullptr, nullptr);
-    pa_stream_set_write_callback(stream.stream, nullptr, nullptr);
-    pa_stream_set_read_callback(stream.stream, nullptr, nullptr);
-    if (PA_STREAM_IS_GOOD(pa_stream_get_state(stream.stream))) {
-        pa_stream_disconnect(stream.stream);
+    if (stream.context != nullptr) {
+        disconnect(stream.context);
+        stream.context = nullptr;
     }
-    pa_stream_unref(stream.stream);
-    stream.stream = nullptr;
 }
 
 void PulseBackend::pause(DeviceId device, bool paused) {

@@ -59,6 +59,9 @@ private:
     // `name` is empty; nothing when there is none now.
     bool describe(bool capture, const std::string& name, Device& device);
     void closeStream(Stream& stream);
+    // With the loop running and locked: a new connection to the server, or null and a reason.
+    pa_context* connect(std::string& reason);
+    static void disconnect(pa_context* context);
 
     pa_threaded_mainloop* loop_ = nullptr;
     pa_context* context_ = nullptr;

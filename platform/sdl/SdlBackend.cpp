@@ -115,7 +115,7 @@ AudioBackend::DeviceId SdlBackend::open(const DeviceFormat& want, bool exactRate
     asked.format = sdlFormat(want.format);
     asked.channels = static_cast<Uint8>(want.channels);
     asked.samples = static_cast<Uint16>(want.periodFrames);
-    asked.callback = pump;
+    asked.callback = pump.transfer;
     asked.userdata = user;
     SDL_AudioSpec have{};
     // Format and channel count are converted by SDL if the device differs; so is the rate when

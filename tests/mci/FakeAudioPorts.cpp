@@ -40,6 +40,9 @@ private:
                 countingFrames(sound_->nextFrame.fetch_add(static_cast<std::uint32_t>(frames)),
                                period.data(), frames);
                 callback_.transfer(period.data(), static_cast<int>(period.size()));
+                if (const int held = sound_->heldFrames.load(); held >= 0) {
+                    callback_.held(held);
+                }
             } else {
                 callback_.transfer(period.data(), static_cast<int>(period.size()));
                 sound_->playedBytes.fetch_add(period.size());

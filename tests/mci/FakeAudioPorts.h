@@ -20,6 +20,8 @@ struct FakeSound {
     std::chrono::microseconds pause{500};
     std::atomic<bool> noInput{false};
     std::atomic<bool> noOutput{false};
+    // When not negative, the input tells after each period that it holds this many frames more.
+    std::atomic<int> heldFrames{-1};
 
     std::atomic<int> captureOpens{0};
     // Inputs open at the moment.

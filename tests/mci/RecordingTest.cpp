@@ -105,6 +105,25 @@ TEST_F(RecordingTest, RecordingAgainStartsANewRecordingFromTheStart) {
     EXPECT_EQ(mode(), "recording");
 }
 
+// The input hands over what it heard a little later; a take stopped at a moment holds what was
+// heard up to it, not only what had come through by then.
+TEST_F(RecordingTest, AStoppedTakeKeepsWhatTheInputHadHeardButNotYetHandedOver) {
+    constexpr std::uint64_t kHeld = 4096;
+    const auto period = static_cast<std::uint64_t>(sound->periodFrames);
+    sound->pause = 5ms;
+    sound->heldFrames = static_cast<int>(kHeld);
+    ASSERT_EQ(tell("record capture"), 0u);
+    ASSERT_TRUE(waitFor([&] { return media.device()->length() >= 8 * period * 4; }));
+    const std::uint64_t heardByStop = sound->nextFrame.load();
+    ASSERT_EQ(tell("stop capture"), 0u);
+    const std::uint64_t frames = media.device()->length() / AudioPorts::kBytesPerFrame;
+    EXPECT_GE(frames + period, heardByStop + kHeld);
+    // Not everything until the wait for it runs out (50 periods).
+    EXPECT_LE(frames, heardByStop + kHeld + 10 * period);
+    const auto scratch = fileBytes(media.device()->scratchPath());
+    EXPECT_TRUE(fake::countsUp(scratch.data(), scratch.size()));
+}
+
 TEST_F(RecordingTest, AFailedSaveSaysWhyAndLeavesTheOldFile) {
     recordAtLeast(176400);
     const unsigned code = tell("save capture c:\\no such folder\\take.wav");

@@ -184,7 +184,7 @@ AudioBackend::DeviceId FakeBackend::open(const DeviceFormat& want, bool exactRat
                 {
                     std::lock_guard guard(*pumping);
                     if (!paused->load() && !lost->load()) {
-                        pump(user, buffer.data(), static_cast<int>(bytes));
+                        pump.transfer(user, buffer.data(), static_cast<int>(bytes));
                     }
                 }
                 std::this_thread::sleep_for(period);
