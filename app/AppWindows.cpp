@@ -54,6 +54,8 @@ void AppWindows::showMain() {
     connect(main_, &MainWindow::mixerControlChanged, playback_, &Playback::controlChanged);
     connect(main_, &MainWindow::outputStarting, playback_, &Playback::deviceStarting);
     connect(main_, &MainWindow::outputStarted, playback_, &Playback::deviceStarted);
+    attention_ = new AttentionWatch(main_, AttentionWatch::kIdle, main_);
+    connect(attention_, &AttentionWatch::attendedChanged, playback_, &Playback::setAttended);
     connect(playback_, &Playback::changed, main_,
             [main = main_.data(), playback = playback_.data()] {
                 main->showPaused(playback->paused());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/AttentionWatch.h"
 #include "app/Playback.h"
 #include "platform/mci/MediaCommandSender.h"
 #include "platform/toolkit/QtMessageBox.h"
@@ -81,6 +82,7 @@ private:
     QPointer<SplashWindow> splash_;
     QPointer<MainWindow> main_;
     QPointer<Playback> playback_;
+    QPointer<AttentionWatch> attention_;
     QPointer<AboutWindow> about_;
     QPointer<ContactWindow> contact_;
     QPointer<RecorderWindow> recorder_;

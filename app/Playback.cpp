@@ -12,6 +12,7 @@ constexpr int kSilenceWaitMs = 1000;
 // Not sooner: a row ticked again meanwhile finds it open, and a stream that has not run for a
 // few seconds can take most of a second to close, while the sound system can do nothing else.
 constexpr int kIdleCloseMs = 4000;
+constexpr qint64 kDeepFadeHeardMs = static_cast<qint64>(Playback::kFadeSeconds * 1000) + 200;
 } // namespace
 
 Playback::Playback(NoiseEngine& engine, QObject* parent) : QObject(parent), engine_(engine) {
@@ -70,8 +71,15 @@ void Playback::playPause() {
 
 void Playback::stopOutputWhenSilent() {
     sound::MasterGain* gain = master();
+    sound::SoundDevice* device = engine_.channelDevice();
     const bool silent = gain == nullptr || (gain->settled() && gain->level() == 0.0f);
-    if (!silent && pausedFor_.elapsed() < kSilenceWaitMs) {
+    // From a deep queue the fade is heard a moment after it was asked, and rendered long
+    // before that: the output waits until it has been heard.
+    const bool drained =
+        device == nullptr || device->output() == nullptr || device->output()->drained();
+    const qint64 heardAfter = drained ? 0 : kDeepFadeHeardMs;
+    const qint64 elapsed = pausedFor_.elapsed();
+    if ((!silent || elapsed < heardAfter) && elapsed < kSilenceWaitMs + heardAfter) {
         return;
     }
     silenceWatch_.stop();
@@ -150,6 +158,17 @@ void Playback::interruptSleepFade() {
     }
 }
 
+void Playback::setAttended(bool attended) {
+    attended_ = attended;
+    applyAttention();
+}
+
+void Playback::applyAttention() {
+    if (sound::SoundDevice* device = engine_.channelDevice(); device && device->output()) {
+        device->output()->setAttended(attended_);
+    }
+}
+
 void Playback::deviceStarting() {
     starting_ = true;
 }
@@ -159,6 +178,7 @@ void Playback::deviceStarted(bool made) {
     if (!made) {
         return;
     }
+    applyAttention();
     if (paused_) {
         if (sound::MasterGain* gain = master()) {
             gain->fadeTo(0.0f, 0.0);

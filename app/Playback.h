@@ -44,6 +44,8 @@ public:
     // Brings the level back from a sleep fade, if one runs, without announcing anything.
     void endSleepFade();
     bool sleepFading() const { return sleepFading_; }
+    // Passed on to the output, which may queue deeply while nobody is there.
+    void setAttended(bool attended);
 
     // A mixer control of the window changed: a pause or a sleep fade ends.
     void controlChanged();
@@ -69,6 +71,9 @@ private:
     void stopOutputWhenIdle();
 
     NoiseEngine& engine_;
+    void applyAttention();
+
+    bool attended_ = true;
     bool paused_ = false;
     bool sleepFading_ = false;
     bool starting_ = false;

@@ -21,6 +21,8 @@ public:
     DeviceId open(const sound::DeviceFormat& want, bool exactRate, Pump pump, void* user,
                   sound::DeviceFormat& obtained, std::string& reason) override;
     void pause(DeviceId device, bool paused) override { active_->pause(device, paused); }
+    void setDeep(DeviceId device, bool deep) override { active_->setDeep(device, deep); }
+    void refresh(DeviceId device) override { active_->refresh(device); }
     bool lost(DeviceId device) override { return active_->lost(device); }
     void close(DeviceId device) override { active_->close(device); }
     bool routesChanged() override { return active_->routesChanged(); }

@@ -15,6 +15,9 @@ void MasterGain::fadeTo(float gain, double seconds, Curve curve) noexcept {
     const double frames = seconds > 0.0 ? std::round(seconds * deviceRate_) : 0.0;
     const auto length = frames >= kMaxFrames ? kMaxFrames : static_cast<std::uint32_t>(frames);
     request_.store(encode(gain < 0.0f ? 0.0f : gain, length, curve), std::memory_order_release);
+    if (bell_ != nullptr) {
+        bell_->ring();
+    }
 }
 
 bool MasterGain::settled() const noexcept {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "audio/ChangeBell.h"
+
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -14,7 +16,8 @@ class MasterGain {
 public:
     enum class Curve : std::uint8_t { Linear, Decibels };
 
-    explicit MasterGain(int deviceRate) noexcept : deviceRate_(deviceRate) {}
+    explicit MasterGain(int deviceRate, const ChangeBell* bell = nullptr) noexcept
+        : deviceRate_(deviceRate), bell_(bell) {}
     MasterGain(const MasterGain&) = delete;
     MasterGain& operator=(const MasterGain&) = delete;
 
@@ -58,6 +61,7 @@ private:
     void publish() noexcept;
 
     const int deviceRate_;
+    const ChangeBell* bell_;
     std::atomic<std::uint64_t> request_{encode(1.0f, 0, Curve::Linear)};
     std::atomic<std::uint64_t> reached_{encode(1.0f, 0, Curve::Linear)};
     std::atomic<float> level_{1.0f};

@@ -7,7 +7,7 @@
 
 namespace qf::sound {
 
-Mixer::Mixer(int deviceRate) : deviceRate_(deviceRate), master_(deviceRate) {}
+Mixer::Mixer(int deviceRate) : deviceRate_(deviceRate), master_(deviceRate, &bell_) {}
 
 Voice* Mixer::addVoice(std::shared_ptr<const Recording> recording) {
     if (!recording) {

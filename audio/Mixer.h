@@ -1,5 +1,6 @@
 #pragma once
 
+#include "audio/ChangeBell.h"
 #include "audio/MasterGain.h"
 #include "audio/Recording.h"
 #include "audio/Voice.h"
@@ -29,6 +30,10 @@ public:
     // The level of the whole mix, after the limiter. While it rests at silence the voices are
     // not mixed at all and keep their places.
     MasterGain& master() { return master_; }
+    // Rung on every change the interface asks of the mix: the master level's fades here, the
+    // voices' by whoever changes them.
+    const ChangeBell& bell() const { return bell_; }
+    ChangeBell& bell() { return bell_; }
 
     // Interface thread: claims a voice for a recording, or returns null when all are taken. When
     // the only slots left are ones released during the mix now running, it waits for that mix
@@ -85,6 +90,7 @@ private:
     std::atomic<std::size_t> slotsUsed_{0};
     // Raised by render() as it begins and again as it ends: odd while a mix runs.
     std::atomic<std::uint64_t> renders_{0};
+    ChangeBell bell_;
     MasterGain master_;
 };
 

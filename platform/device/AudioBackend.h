@@ -20,6 +20,8 @@ public:
         // Capture, from libraries that can tell: how many frames the device has recorded but
         // not handed over yet.
         void (*held)(void* user, int frames) noexcept;
+        // Playback: as DeviceCallback::rewind.
+        int (*rewind)(void* user, int frames) noexcept;
     };
 
     virtual ~AudioBackend() = default;
@@ -36,6 +38,12 @@ public:
     virtual DeviceId open(const DeviceFormat& want, bool exactRate, Pump pump, void* user,
                           DeviceFormat& obtained, std::string& reason) = 0;
     virtual void pause(DeviceId device, bool paused) = 0;
+    // A deep device queues seconds of sound, so that the server wakes for it rarely, where
+    // the library can replace what is queued (refresh()); elsewhere this changes nothing.
+    virtual void setDeep(DeviceId, bool) {}
+    // Replaces what the device has queued beyond the next moment with what the pump gives
+    // again after a rewind, so that a change made now is heard at once.
+    virtual void refresh(DeviceId) {}
     // True once the device has stopped for good (its server or hardware went away).
     virtual bool lost(DeviceId device) = 0;
     virtual void close(DeviceId device) = 0;

@@ -36,6 +36,14 @@ void AudioDevice::resume() {
     worker_->setSuspended(slot_, false);
 }
 
+void AudioDevice::setDeep(bool deep) {
+    worker_->setDeep(slot_, deep);
+}
+
+void AudioDevice::refresh() {
+    worker_->refresh(slot_);
+}
+
 int AudioDevice::reopenCount() const {
     return slot_->reopenCount();
 }

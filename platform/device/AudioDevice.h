@@ -29,6 +29,9 @@ public:
     // again as it was; also taking effect soon after, on the audio system's thread.
     void suspend();
     void resume();
+    // As AudioBackend::setDeep and refresh, on the audio system's thread soon after.
+    void setDeep(bool deep);
+    void refresh();
     // How many times it has been opened again after going away, being left behind or being
     // suspended.
     int reopenCount() const;

@@ -146,6 +146,29 @@ void AudioWorker::setSuspended(const std::shared_ptr<DeviceSlot>& slot, bool sus
     });
 }
 
+void AudioWorker::setDeep(const std::shared_ptr<DeviceSlot>& slot, bool deep) {
+    post([this, slot, deep] {
+        if (Entry* entry = find(slot.get()); entry != nullptr && entry->deep != deep) {
+            entry->deep = deep;
+            if (entry->id != 0) {
+                backend_->setDeep(entry->id, deep);
+            }
+        }
+    });
+}
+
+void AudioWorker::refresh(const std::shared_ptr<DeviceSlot>& slot) {
+    if (!slot->askRefresh()) {
+        return;
+    }
+    post([this, slot] {
+        slot->refreshTaken();
+        if (Entry* entry = find(slot.get()); entry != nullptr && entry->id != 0) {
+            backend_->refresh(entry->id);
+        }
+    });
+}
+
 void AudioWorker::release(const std::shared_ptr<DeviceSlot>& slot) {
     slot->detach();
     post([this, slot] {
@@ -320,6 +343,9 @@ bool AudioWorker::reopen(Entry& entry) {
         entry.slot->setObtained(obtained);
     } else {
         entry.slot->countReopen();
+    }
+    if (entry.deep) {
+        backend_->setDeep(entry.id, true);
     }
     if (entry.playing) {
         backend_->pause(entry.id, false);

@@ -56,6 +56,10 @@ public:
     // for it, and is not reopened by the watch; resuming opens it again as it was, at its rate
     // and in its play state (at once if it can, otherwise with the watch's retries).
     void setSuspended(const std::shared_ptr<DeviceSlot>& slot, bool suspended);
+    // As AudioBackend::setDeep and refresh, kept through reopens; refreshes asked for while one
+    // waits are made once.
+    void setDeep(const std::shared_ptr<DeviceSlot>& slot, bool deep);
+    void refresh(const std::shared_ptr<DeviceSlot>& slot);
     // Cuts the callback off at once; the device itself is closed on the worker's thread.
     void release(const std::shared_ptr<DeviceSlot>& slot);
     // Where every playing device plays from now on: the sound server's name of an output, or
@@ -74,6 +78,7 @@ private:
         AudioBackend::DeviceId id = 0;
         bool playing = false;
         bool suspended = false;
+        bool deep = false;
     };
 
     bool post(std::function<void()> job);

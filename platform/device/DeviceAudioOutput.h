@@ -6,8 +6,12 @@
 #include "platform/device/DeviceCallback.h"
 #include "platform/sound/DirectSound.h"
 
+#include "audio/Mixer.h"
+
 #include <atomic>
+#include <chrono>
 #include <memory>
+#include <vector>
 
 namespace qf::sound {
 
@@ -32,6 +36,8 @@ public:
     void start(Mixer& mixer) override;
     void pause() override;
     void resume() override;
+    void setAttended(bool attended) override;
+    bool drained() const override;
     bool openWhenAvailable(int preferredRate, std::string& reason) override;
     bool openedLater() const override { return opened(); }
 
@@ -43,10 +49,31 @@ private:
     bool opened() const { return device_ && device_->isOpen(); }
     bool openDevice(int preferredRate, bool keepLooking, std::string& reason);
     void transfer(std::uint8_t* data, int bytes) noexcept override;
+    int rewind(int frames) noexcept override;
+    static void mixChanged(void* self) noexcept;
+
+    // The mix's state is kept at the start of every block of this many frames rendered, enough
+    // of them for a deep queue, so that what is queued can be rendered again from within it.
+    static constexpr std::size_t kBlockFrames = 1024;
+    static constexpr std::size_t kSavedBlocks = 160;
+    // After going shallow, what was queued deeply takes this long to be heard.
+    static constexpr auto kDeepLinger = std::chrono::milliseconds(2500);
+    struct SavedBlock {
+        std::uint64_t at = 0;
+        Mixer::Resume state;
+    };
 
     AudioSystem& system_;
     std::unique_ptr<AudioDevice> device_;
     std::atomic<Mixer*> mixer_{nullptr};
+    // The audio side's own: made in start(), before the device plays.
+    std::vector<SavedBlock> saved_;
+    std::size_t nextSaved_ = 0;
+    std::size_t savedCount_ = 0;
+    std::uint64_t rendered_ = 0;
+    // The interface's own.
+    bool deep_ = false;
+    std::chrono::steady_clock::time_point lingerUntil_{};
 };
 
 } // namespace qf::sound

@@ -28,6 +28,15 @@ void DeviceSlot::held(void* user, int frames) noexcept {
     slot->inside_.fetch_sub(1, std::memory_order_release);
 }
 
+int DeviceSlot::rewind(void* user, int frames) noexcept {
+    auto* slot = static_cast<DeviceSlot*>(user);
+    slot->inside_.fetch_add(1);
+    DeviceCallback* callback = slot->callback_.load();
+    const int back = callback != nullptr ? callback->rewind(frames) : 0;
+    slot->inside_.fetch_sub(1, std::memory_order_release);
+    return back;
+}
+
 void DeviceSlot::detach() noexcept {
     callback_.store(nullptr);
     while (inside_.load(std::memory_order_acquire) != 0) {

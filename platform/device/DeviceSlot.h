@@ -22,7 +22,8 @@ public:
 
     static void pump(void* slot, std::uint8_t* data, int bytes) noexcept;
     static void held(void* slot, int frames) noexcept;
-    static constexpr AudioBackend::Pump kPump{&pump, &held};
+    static int rewind(void* slot, int frames) noexcept;
+    static constexpr AudioBackend::Pump kPump{&pump, &held, &rewind};
 
     // Once this returns, the callback is not running and never runs again. Waits at most for
     // one callback that is already under way.
@@ -38,6 +39,10 @@ public:
     // False while a device that could not open at first is still being waited for.
     bool isOpen() const { return opened_.load(std::memory_order_acquire); }
 
+    // Refreshes asked for and not yet made are made once.
+    bool askRefresh() { return !refreshAsked_.exchange(true); }
+    void refreshTaken() { refreshAsked_.store(false); }
+
     int reopenCount() const { return reopens_.load(std::memory_order_relaxed); }
     void countReopen() { reopens_.fetch_add(1, std::memory_order_relaxed); }
 
@@ -48,6 +53,7 @@ private:
     std::atomic<int> inside_{0};
     std::atomic<int> reopens_{0};
     std::atomic<bool> opened_{false};
+    std::atomic<bool> refreshAsked_{false};
 };
 
 } // namespace qf::sound

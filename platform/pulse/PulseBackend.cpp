@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 namespace qf::sound {
 
@@ -14,6 +15,8 @@ struct PulseBackend::Stream {
     Pump pump{};
     void* user = nullptr;
     std::size_t frameBytes = 0;
+    std::size_t periodBytes = 0;
+    bool deep = false;
 };
 
 namespace {
@@ -199,6 +202,7 @@ bool PulseBackend::start(std::string& reason) {
     }
     pa_threaded_mainloop_lock(loop_);
     context_ = connect(reason);
+    replaces_ = -1;
     pa_threaded_mainloop_unlock(loop_);
     if (context_ == nullptr) {
         stop();
@@ -294,6 +298,7 @@ AudioBackend::DeviceId PulseBackend::open(const DeviceFormat& want, bool exactRa
     owned->pump = pump;
     owned->user = user;
     owned->frameBytes = static_cast<std::size_t>(want.bytesPerFrame());
+    owned->periodBytes = static_cast<std::size_t>(want.periodFrames) * owned->frameBytes;
 
     pa_proplist* properties = pa_proplist_new();
     pa_proplist_sets(properties, PA_PROP_MEDIA_NAME, want.streamName.c_str());
@@ -399,6 +404,149 @@ void PulseBackend::pause(DeviceId device, bool paused) {
         pa_operation_unref(operation);
     }
     pa_threaded_mainloop_unlock(loop_);
+}
+
+bool PulseBackend::replacesQueued() {
+    if (replaces_ >= 0) {
+        return replaces_ == 1;
+    }
+    struct Answer {
+        pa_threaded_mainloop* loop;
+        bool done = false;
+        bool pipeWire = false;
+    } answer{loop_};
+    pa_operation* operation = pa_context_get_server_info(
+        context_,
+        [](pa_context*, const pa_server_info* info, void* data) {
+            auto* into = static_cast<Answer*>(data);
+            into->pipeWire = info != nullptr && info->server_name != nullptr &&
+                             std::strstr(info->server_name, "PipeWire") != nullptr;
+            into->done = true;
+            wakeWaiter(into->loop);
+        },
+        &answer);
+    if (operation == nullptr) {
+        return false;
+    }
+    waitFor([&] { return answer.done; }, kQueryWait);
+    if (!answer.done) {
+        pa_operation_cancel(operation);
+    }
+    pa_operation_unref(operation);
+    if (answer.done) {
+        replaces_ = answer.pipeWire ? 0 : 1;
+    }
+    return replaces_ == 1;
+}
+
+void PulseBackend::setQueue(Stream& stream, bool deep) {
+    const pa_sample_spec* spec = pa_stream_get_sample_spec(stream.stream);
+    const auto bytes = [spec](std::chrono::milliseconds time) {
+        return static_cast<std::uint32_t>(
+            pa_usec_to_bytes(static_cast<pa_usec_t>(time.count()) * PA_USEC_PER_MSEC, spec));
+    };
+    pa_buffer_attr attributes{};
+    attributes.maxlength = static_cast<std::uint32_t>(-1);
+    attributes.tlength = deep ? bytes(kDeepQueue) : static_cast<std::uint32_t>(stream.periodBytes);
+    attributes.prebuf = static_cast<std::uint32_t>(-1);
+    attributes.minreq = deep ? bytes(kDeepRequest) : static_cast<std::uint32_t>(-1);
+    attributes.fragsize = static_cast<std::uint32_t>(-1);
+    if (pa_operation* operation =
+            pa_stream_set_buffer_attr(stream.stream, &attributes, nullptr, nullptr)) {
+        pa_operation_unref(operation);
+    }
+    stream.deep = deep;
+}
+
+void PulseBackend::setDeep(DeviceId device, bool deep) {
+    const auto it = streams_.find(device);
+    if (it == streams_.end() || loop_ == nullptr) {
+        return;
+    }
+    pa_threaded_mainloop_lock(loop_);
+    Stream& stream = *it->second;
+    if (stream.context == nullptr && stream.deep != deep && contextReady(context_) &&
+        (!deep || replacesQueued())) {
+        setQueue(stream, deep);
+    }
+    pa_threaded_mainloop_unlock(loop_);
+}
+
+void PulseBackend::refresh(DeviceId device) {
+    const auto it = streams_.find(device);
+    if (it == streams_.end() || loop_ == nullptr) {
+        return;
+    }
+    pa_threaded_mainloop_lock(loop_);
+    struct Unlock {
+        pa_threaded_mainloop* loop;
+        ~Unlock() { pa_threaded_mainloop_unlock(loop); }
+    } unlock{loop_};
+    Stream& stream = *it->second;
+    if (stream.stream == nullptr || pa_stream_get_state(stream.stream) != PA_STREAM_READY ||
+        replaces_ != 1) {
+        return;
+    }
+    // Where the server is now: what it has taken and what its output still holds of that.
+    struct Update {
+        pa_threaded_mainloop* loop;
+        bool done = false;
+    } update{loop_};
+    pa_operation* operation = pa_stream_update_timing_info(
+        stream.stream,
+        [](pa_stream*, int, void* data) {
+            auto* into = static_cast<Update*>(data);
+            into->done = true;
+            wakeWaiter(into->loop);
+        },
+        &update);
+    if (operation == nullptr) {
+        return;
+    }
+    waitFor([&] { return update.done; }, kQueryWait);
+    if (!update.done) {
+        pa_operation_cancel(operation);
+    }
+    pa_operation_unref(operation);
+    const pa_timing_info* timing = pa_stream_get_timing_info(stream.stream);
+    if (!update.done || timing == nullptr || timing->write_index_corrupt != 0 ||
+        timing->read_index_corrupt != 0) {
+        return;
+    }
+    // Written over from a little after what is being heard: the server has its output take
+    // back what it holds of that, as it does for any write behind what it has taken.
+    const pa_sample_spec* spec = pa_stream_get_sample_spec(stream.stream);
+    const auto held = static_cast<std::int64_t>(pa_usec_to_bytes(timing->sink_usec, spec));
+    const auto margin = static_cast<std::int64_t>(
+        pa_usec_to_bytes(static_cast<pa_usec_t>(kReplaceMargin.count()) * PA_USEC_PER_MSEC, spec));
+    const std::int64_t unheard = timing->write_index - (timing->read_index - held) - margin;
+    const auto frameBytes = static_cast<std::int64_t>(stream.frameBytes);
+    if (unheard < 2 * static_cast<std::int64_t>(stream.periodBytes)) {
+        return;
+    }
+    const int back = stream.pump.rewind(stream.user, static_cast<int>(unheard / frameBytes));
+    // Everything taken back is written again, whole: PulseAudio 16 aborts when a write over
+    // queued sound is followed by less than it covered.
+    auto remaining = static_cast<std::size_t>(back) * stream.frameBytes;
+    std::int64_t offset = -static_cast<std::int64_t>(remaining);
+    while (remaining > 0) {
+        void* buffer = nullptr;
+        std::size_t size = remaining;
+        if (pa_stream_begin_write(stream.stream, &buffer, &size) < 0 || buffer == nullptr) {
+            return;
+        }
+        size = std::min(size, remaining);
+        size -= size % stream.frameBytes;
+        if (size == 0) {
+            pa_stream_cancel_write(stream.stream);
+            return;
+        }
+        stream.pump.transfer(stream.user, static_cast<std::uint8_t*>(buffer),
+                             static_cast<int>(size));
+        pa_stream_write(stream.stream, buffer, size, nullptr, offset, PA_SEEK_RELATIVE);
+        offset = 0;
+        remaining -= size;
+    }
 }
 
 bool PulseBackend::lost(DeviceId device) {

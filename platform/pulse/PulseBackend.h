@@ -26,6 +26,12 @@ public:
     // How long connecting and opening a stream may wait for the server.
     static constexpr auto kConnectWait = std::chrono::milliseconds(1500);
     static constexpr auto kQueryWait = std::chrono::milliseconds(300);
+    // A deep output's queue, and how much of it the server asks for at a time.
+    static constexpr auto kDeepQueue = std::chrono::milliseconds(2000);
+    static constexpr auto kDeepRequest = std::chrono::milliseconds(1000);
+    // What is about to be heard is left as it is when the queue is replaced: the time the new
+    // sound takes to reach the server and the output's rewind.
+    static constexpr auto kReplaceMargin = std::chrono::milliseconds(30);
 
     PulseBackend();
     ~PulseBackend() override;
@@ -37,6 +43,8 @@ public:
     DeviceId open(const DeviceFormat& want, bool exactRate, Pump pump, void* user,
                   DeviceFormat& obtained, std::string& reason) override;
     void pause(DeviceId device, bool paused) override;
+    void setDeep(DeviceId device, bool deep) override;
+    void refresh(DeviceId device) override;
     bool lost(DeviceId device) override;
     void close(DeviceId device) override;
     bool routesChanged() override;
@@ -59,6 +67,11 @@ private:
     // `name` is empty; nothing when there is none now.
     bool describe(bool capture, const std::string& name, Device& device);
     void closeStream(Stream& stream);
+    // With the loop locked: sets the stream's queue to one period or to kDeepQueue.
+    void setQueue(Stream& stream, bool deep);
+    // Whether the server replaces queued sound seamlessly when told to write over it:
+    // PulseAudio does; PipeWire's pulse service (0.3.65) goes silent.
+    bool replacesQueued();
     // With the loop running and locked: a new connection to the server, or null and a reason.
     pa_context* connect(std::string& reason);
     static void disconnect(pa_context* context);
@@ -67,6 +80,8 @@ private:
     pa_context* context_ = nullptr;
     std::map<DeviceId, std::unique_ptr<Stream>> streams_;
     DeviceId nextId_ = 1;
+    // Learnt from the server once per connection: -1 not yet asked, else 0 or 1.
+    int replaces_ = -1;
     std::unique_ptr<PulseRouting> routing_;
 };
 

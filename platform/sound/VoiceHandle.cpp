@@ -29,11 +29,13 @@ VoiceHandle::~VoiceHandle() {
 
 SoundResult VoiceHandle::Play(std::uint32_t flags) {
     voice_.play((flags & DSBPLAY_LOOPING) != 0);
+    mixer_->bell().ring();
     return SoundResult::Ok;
 }
 
 SoundResult VoiceHandle::Stop() {
     voice_.stop();
+    mixer_->bell().ring();
     return SoundResult::Ok;
 }
 
@@ -43,6 +45,7 @@ SoundResult VoiceHandle::SetCurrentPosition(std::uint32_t bytePosition) {
         return SoundResult::InvalidParam;
     }
     voice_.seek(frame);
+    mixer_->bell().ring();
     return SoundResult::Ok;
 }
 
@@ -86,6 +89,7 @@ SoundResult VoiceHandle::SetFrequency(std::uint32_t hertz) {
     }
     frequency_ = hertz;
     voice_.setFrequency(hertz);
+    mixer_->bell().ring();
     return SoundResult::Ok;
 }
 
@@ -95,6 +99,7 @@ void VoiceHandle::pushGains() {
     const float left = pan_ > 0 ? level * decibelsToGain(-pan_) : level;
     const float right = pan_ < 0 ? level * decibelsToGain(pan_) : level;
     voice_.setGains(left, right);
+    mixer_->bell().ring();
 }
 
 } // namespace qf::sound

@@ -189,6 +189,18 @@ def find_step(level, arrival, t_press, expected_db, settle_frames, window_frames
     return None
 
 
+def noise_queue_ms():
+    """What the program's Noise stream has queued at the server, as pactl tells it."""
+    listing = subprocess.run(["pactl", "list", "sink-inputs"], capture_output=True, text=True,
+                             check=True).stdout
+    for block in listing.split("\n\n"):
+        if 'media.name = "Noise"' in block:
+            for line in block.splitlines():
+                if "Buffer Latency:" in line:
+                    return int(line.split()[2]) / 1000.0
+    return 0.0
+
+
 def main():
     p = argparse.ArgumentParser(description=__doc__,
                                 formatter_class=argparse.RawDescriptionHelpFormatter)
@@ -197,6 +209,11 @@ def main():
     p.add_argument("--slider", required=True,
                    help="X,Y,W,H of the row's volume slider in the client area")
     p.add_argument("--moves", type=int, default=10)
+    p.add_argument("--first-after", type=float, default=0.0,
+                   help="seconds with no input before the first press, which must then be "
+                        "within the limit by itself")
+    p.add_argument("--deep-ms", type=float, default=0.0,
+                   help="the Noise stream must have at least this much queued before it")
     p.add_argument("--bursts", type=int, default=10)
     p.add_argument("--limit-ms", type=float, default=60.0)
     p.add_argument("--record-latency-ms", type=int, default=5)
@@ -240,6 +257,13 @@ def main():
             pointer.move(down_x if direction < 0 else up_x, slider_y)
             # Spaced irregularly, so the presses fall at every phase of the sound periods.
             time.sleep(random.uniform(0.15, 0.3))
+            if i == 0 and args.first_after > 0:
+                time.sleep(args.first_after)
+                queued = noise_queue_ms()
+                print(f"slider_latency: after {args.first_after:.0f} s without input the Noise "
+                      f"stream holds {queued:.0f} ms")
+                if queued < args.deep_ms:
+                    failures.append(f"nobody there, the stream held only {queued:.0f} ms")
             t = pointer.press()
             time.sleep(0.04)
             pointer.release()
@@ -264,6 +288,9 @@ def main():
             failures.append(f"move {n}: the level changed by {change:+.1f} dB, not {expected:+.0f}")
         raw.append(seen - t)
         corrected.append(seen - t - capture_s)
+        if n == 1 and args.first_after > 0 and corrected[-1] * 1000 >= args.limit_ms:
+            failures.append(f"the first move, after {args.first_after:.0f} s without input, "
+                            f"took {corrected[-1] * 1000:.1f} ms")
         print(f"slider_latency: move {n:2d} {expected:+.0f} dB ({before_db:.1f} -> "
               f"{after_db:.1f} dBFS): press to arrival {raw[-1] * 1000:.1f} ms, "
               f"to monitor {corrected[-1] * 1000:.1f} ms")
