@@ -189,6 +189,23 @@ def find_step(level, arrival, t_press, expected_db, settle_frames, window_frames
     return None
 
 
+def breaks_near(level, arrival, t_press, low_db, high_db):
+    """Where, from 0.3 s before a press to 0.6 s after it, the level leaves the range the two
+    settled levels span by more than a fade can: a gap (silence) or a burst (a click)."""
+    start = max(0, first_frame_after(arrival, t_press - 0.3))
+    end = min(level.size, first_frame_after(arrival, t_press + 0.6))
+    window = level[start:end]
+    finite = np.isfinite(window)
+    gaps = np.nonzero(finite & (window < low_db - 12.0))[0]
+    bursts = np.nonzero(finite & (window > high_db + 6.0))[0]
+    found = []
+    if gaps.size:
+        found.append(f"a gap {(arrival[start + gaps[0]] - t_press) * 1000:+.0f} ms from it")
+    if bursts.size:
+        found.append(f"a burst {(arrival[start + bursts[0]] - t_press) * 1000:+.0f} ms from it")
+    return found
+
+
 def noise_queue_ms():
     """What the program's Noise stream has queued at the server, as pactl tells it."""
     listing = subprocess.run(["pactl", "list", "sink-inputs"], capture_output=True, text=True,
@@ -288,6 +305,9 @@ def main():
             failures.append(f"move {n}: the level changed by {change:+.1f} dB, not {expected:+.0f}")
         raw.append(seen - t)
         corrected.append(seen - t - capture_s)
+        for problem in breaks_near(level, arrival, t, min(before_db, after_db),
+                                   max(before_db, after_db)):
+            failures.append(f"move {n}: {problem}")
         if n == 1 and args.first_after > 0 and corrected[-1] * 1000 >= args.limit_ms:
             failures.append(f"the first move, after {args.first_after:.0f} s without input, "
                             f"took {corrected[-1] * 1000:.1f} ms")

@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# Nobody at the program for 35 s: the noise stream queues deeply, and a media key's pause is
+# still heard at once. Its fade begins within 60 ms of the command (80 ms as measured here: the
+# recorder's file grows in 20 ms blocks, so the command is placed up to 20 ms early in it), the
+# whole fade is heard rather than cut off, and the stream then closes.
+# shellcheck source-path=SCRIPTDIR
+set -euo pipefail
+
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+# shellcheck source=session.sh
+source "$here/session.sh"
+qf_private_bus "$0" "$@"
+app=${1:?usage: program_media_unattended.sh path/to/quietfield}
+
+fail() {
+    echo "program_media_unattended: FAIL: $*" >&2
+    qf_session_dump_logs
+    exit 1
+}
+
+value_of() {
+    sed -n "s/.*\\b$1=\\([^ ]*\\).*/\\1/p" <<<"$2"
+}
+
+# What the Noise stream has queued at the server, in ms.
+noise_queue_ms() {
+    pactl list sink-inputs | awk '/Buffer Latency:/ { l = $3 } /media.name = "Noise"/ {
+        printf "%d", l / 1000 }'
+}
+
+# The media key's command goes straight to the program's player object, so its own path is
+# all that is timed. Returns the ms from the command to the fade's start and its length.
+pause_and_time() {
+    local recording=$1 asked_bytes onset
+    qf_record_start "$recording"
+    sleep 1
+    asked_bytes=$(stat -c %s "$recording")
+    gdbus call --session -d org.mpris.MediaPlayer2.quietfield -o /org/mpris/MediaPlayer2 \
+        -m org.mpris.MediaPlayer2.Player.Pause >/dev/null
+    sleep 1
+    qf_record_stop
+    local asked_s
+    asked_s=$(awk -v b="$asked_bytes" -v r="$QF_RATE" 'BEGIN { printf "%.4f", b / (8 * r) }')
+    onset=$("$QF_PYTHON" "$QF_E2E_DIR/fade_onset.py" "$recording" --rate "$QF_RATE" \
+        --steady-before "$asked_s") || return 1
+    awk -v o="$(value_of onset_s "$onset")" -v a="$asked_s" -v f="$(value_of fade_s "$onset")" \
+        'BEGIN { printf "%d %.2f", (o - a) * 1000, f }'
+}
+
+qf_session_start
+folder="$QF_SESSION_DIR/app"
+cp -a "$(dirname "$app")" "$folder"
+# Pink alone at -6 dB: steadier over a few ms than anything with brown in it.
+printf '%s' $'0,1,0,0,0,0,-600,0,0,0,22050,22050,1000,1000,1000\r\n' >"$folder/settings.ini"
+qf_spawn "$folder/$(basename "$app")"
+pid=$QF_LAST_PID
+qf_wait_for_window "$pid" 554 "337-420" 30 >/dev/null || fail "the main window did not appear"
+qf_wait_until 10 playerctl -p quietfield status || fail "no player named quietfield"
+
+# A control first, with the window just shown: the same pause, and play again.
+read -r control control_fade <<<"$(pause_and_time "$QF_SESSION_DIR/control.raw")" ||
+    fail "the control pause did not fade"
+playerctl -p quietfield play
+sleep 35
+queued=$(noise_queue_ms)
+echo "program_media_unattended: after 35 s without input the Noise stream holds ${queued} ms"
+((queued >= 1000)) || fail "nobody there, the stream held only ${queued} ms"
+
+read -r delay fade <<<"$(pause_and_time "$QF_SESSION_DIR/pausing.raw")" ||
+    fail "pause did not fade the sink"
+echo "program_media_unattended: the fade began ${delay} ms after the command and lasted ${fade} s" \
+    "(with the window just shown: ${control} ms, ${control_fade} s)"
+((delay <= 80)) || fail "the fade began ${delay} ms after the command"
+awk -v f="$fade" 'BEGIN { exit !(f >= 0.22 && f <= 0.42) }' ||
+    fail "the fade lasted ${fade} s, not 0.3 s: it was not heard whole"
+noise_closed() {
+    ! qf_noise_playing
+}
+qf_wait_until 5 noise_closed || fail "the noise stream stays open while paused"
+qf_alive "$pid" || fail "the program died"
