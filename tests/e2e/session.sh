@@ -28,6 +28,7 @@
 #   QF_KEEP_SESSION=1   keep the temporary folder (logs, recordings) after teardown
 #   QF_SESSION_QUIET=1  do not print where the session lives
 #   QF_PRIVATE_BUS=1    keep DBUS_SESSION_BUS_ADDRESS (set by qf_private_bus)
+#   QF_RATE, QF_SINK_FORMAT  the servers' rate (48000) and the test sink's format (float32le)
 #   QF_SOUND_SERVER     pulseaudio (the default) or pipewire; PipeWire's processes get a
 #                       session bus of their own unless the test has one (qf_private_bus)
 #
@@ -62,9 +63,11 @@ export QF_SOUND_SERVER
 
 QF_SINK=qf_null
 QF_MONITOR=qf_null.monitor
-# The servers' rate; a test may choose another before sourcing this file.
+# The servers' rate and the test sink's sample format; a test may choose others before sourcing
+# this file (desktops run at 44100 Hz s16le as often as at 48000 Hz).
 QF_RATE=${QF_RATE:-48000}
-export QF_SINK QF_MONITOR QF_RATE
+QF_SINK_FORMAT=${QF_SINK_FORMAT:-float32le}
+export QF_SINK QF_MONITOR QF_RATE QF_SINK_FORMAT
 
 QF_SESSION_DIR=""
 QF_XVFB_PID=""
@@ -230,7 +233,7 @@ qf_start_pulseaudio() {
     # The program asks for 48 kHz float; a server that already runs at that rate does not
     # resample, so what is recorded is what the program wrote.
     cat >"$pulse_conf/daemon.conf" <<CONF
-default-sample-format = float32le
+default-sample-format = $QF_SINK_FORMAT
 default-sample-rate = $QF_RATE
 alternate-sample-rate = $QF_RATE
 default-sample-channels = 2
@@ -418,7 +421,7 @@ qf_add_sink() {
 # Loads a null sink called $1, described as $2.
 qf_load_sink() {
     pactl load-module module-null-sink sink_name="$1" rate="$QF_RATE" channels=2 \
-        format=float32le sink_properties=device.description="$2" >/dev/null
+        format="$QF_SINK_FORMAT" sink_properties=device.description="$2" >/dev/null
 }
 
 # Plays silence at 20 ms latency into sink $1 until the sink is removed or the session ends. A
