@@ -26,9 +26,10 @@ public:
     // How long connecting and opening a stream may wait for the server.
     static constexpr auto kConnectWait = std::chrono::milliseconds(1500);
     static constexpr auto kQueryWait = std::chrono::milliseconds(300);
-    // A deep output's queue, and how much of it the server asks for at a time.
+    // A deep output's queue, and how much of it the server asks for at a time. PulseAudio gives
+    // its output (tlength - 2 minreq) / 2 of it: 600 ms, so that the output wakes rarely too.
     static constexpr auto kDeepQueue = std::chrono::milliseconds(2000);
-    static constexpr auto kDeepRequest = std::chrono::milliseconds(1000);
+    static constexpr auto kDeepRequest = std::chrono::milliseconds(400);
     // What is about to be heard is left as it is when the queue is replaced: the time the new
     // sound takes to reach the server and the output's rewind.
     static constexpr auto kReplaceMargin = std::chrono::milliseconds(30);

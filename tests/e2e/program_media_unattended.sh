@@ -22,10 +22,10 @@ value_of() {
     sed -n "s/.*\\b$1=\\([^ ]*\\).*/\\1/p" <<<"$2"
 }
 
-# What the Noise stream has queued at the server, in ms.
+# What the Noise stream has queued at the server, in its own buffer and the output's, in ms.
 noise_queue_ms() {
-    pactl list sink-inputs | awk '/Buffer Latency:/ { l = $3 } /media.name = "Noise"/ {
-        printf "%d", l / 1000 }'
+    pactl list sink-inputs | awk '/(Buffer|Sink) Latency:/ { l += $3 } /^Sink Input/ { l = 0 }
+        /media.name = "Noise"/ { printf "%d", l / 1000 }'
 }
 
 # The media key's command goes straight to the program's player object, so its own path is

@@ -207,14 +207,14 @@ def breaks_near(level, arrival, t_press, low_db, high_db):
 
 
 def noise_queue_ms():
-    """What the program's Noise stream has queued at the server, as pactl tells it."""
+    """What the program's Noise stream has queued at the server, in its own buffer and the
+    output's, as pactl tells it."""
     listing = subprocess.run(["pactl", "list", "sink-inputs"], capture_output=True, text=True,
                              check=True).stdout
     for block in listing.split("\n\n"):
         if 'media.name = "Noise"' in block:
-            for line in block.splitlines():
-                if "Buffer Latency:" in line:
-                    return int(line.split()[2]) / 1000.0
+            return sum(int(line.split()[2]) for line in block.splitlines()
+                       if "Buffer Latency:" in line or "Sink Latency:" in line) / 1000.0
     return 0.0
 
 
