@@ -41,7 +41,8 @@ bool DeviceAudioOutput::openDevice(int preferredRate, bool keepLooking, std::str
 }
 
 void DeviceAudioOutput::start(Mixer& mixer) {
-    saved_.assign(kSavedBlocks, SavedBlock{});
+    const auto rate = static_cast<std::size_t>(std::max(mixer.deviceRate(), 1));
+    saved_.assign(kSavedSeconds * rate / kBlockFrames + 2, SavedBlock{});
     mixer.bell().listen(&DeviceAudioOutput::mixChanged, this);
     mixer_.store(&mixer, std::memory_order_release);
     if (device_) {
