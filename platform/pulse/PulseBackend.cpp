@@ -188,6 +188,21 @@ void PulseBackend::disconnect(pa_context* context) {
     pa_context_unref(context);
 }
 
+template <typename Done> bool PulseBackend::finish(pa_operation* operation, Done done) {
+    if (operation == nullptr) {
+        return false;
+    }
+    waitFor([&] { return done() || !PA_CONTEXT_IS_GOOD(pa_context_get_state(context_)); },
+            kQueryWait);
+    const bool finished = done();
+    if (!finished) {
+        // Cancelled, it never calls back into an answer that goes out of scope after this.
+        pa_operation_cancel(operation);
+    }
+    pa_operation_unref(operation);
+    return finished;
+}
+
 bool PulseBackend::start(std::string& reason) {
     stop();
     loop_ = pa_threaded_mainloop_new();
@@ -244,18 +259,7 @@ bool PulseBackend::describe(bool capture, const std::string& name, Device& devic
                                                      &DeviceAnswer::take<pa_source_info>, &answer)
                 : pa_context_get_sink_info_by_name(context_, asked,
                                                    &DeviceAnswer::take<pa_sink_info>, &answer);
-    if (operation == nullptr) {
-        return false;
-    }
-    const bool done =
-        waitFor([&] { return answer.done || !PA_CONTEXT_IS_GOOD(pa_context_get_state(context_)); },
-                kQueryWait);
-    if (!done || !answer.done) {
-        // Cancelled, it never calls back into the answer that goes out of scope here.
-        pa_operation_cancel(operation);
-    }
-    pa_operation_unref(operation);
-    if (!answer.found) {
+    if (!finish(operation, [&] { return answer.done; }) || !answer.found) {
         return false;
     }
     device.name = answer.name;
@@ -425,25 +429,17 @@ bool PulseBackend::replacesQueued() {
             wakeWaiter(into->loop);
         },
         &answer);
-    if (operation == nullptr) {
-        return false;
-    }
-    waitFor([&] { return answer.done; }, kQueryWait);
-    if (!answer.done) {
-        pa_operation_cancel(operation);
-    }
-    pa_operation_unref(operation);
-    if (answer.done) {
+    if (finish(operation, [&] { return answer.done; })) {
         replaces_ = answer.pipeWire ? 0 : 1;
     }
     return replaces_ == 1;
 }
 
 void PulseBackend::setQueue(Stream& stream, bool deep) {
-    const pa_sample_spec* spec = pa_stream_get_sample_spec(stream.stream);
-    const auto bytes = [spec](std::chrono::milliseconds time) {
-        return static_cast<std::uint32_t>(
-            pa_usec_to_bytes(static_cast<pa_usec_t>(time.count()) * PA_USEC_PER_MSEC, spec));
+    const pa_sample_spec* sampleFormat = pa_stream_get_sample_spec(stream.stream);
+    const auto bytes = [sampleFormat](std::chrono::milliseconds time) {
+        return static_cast<std::uint32_t>(pa_usec_to_bytes(
+            static_cast<pa_usec_t>(time.count()) * PA_USEC_PER_MSEC, sampleFormat));
     };
     pa_buffer_attr attributes{};
     attributes.maxlength = static_cast<std::uint32_t>(-1);
@@ -500,25 +496,19 @@ void PulseBackend::refresh(DeviceId device) {
             wakeWaiter(into->loop);
         },
         &update);
-    if (operation == nullptr) {
+    if (!finish(operation, [&] { return update.done; })) {
         return;
     }
-    waitFor([&] { return update.done; }, kQueryWait);
-    if (!update.done) {
-        pa_operation_cancel(operation);
-    }
-    pa_operation_unref(operation);
     const pa_timing_info* timing = pa_stream_get_timing_info(stream.stream);
-    if (!update.done || timing == nullptr || timing->write_index_corrupt != 0 ||
-        timing->read_index_corrupt != 0) {
+    if (timing == nullptr || timing->write_index_corrupt != 0 || timing->read_index_corrupt != 0) {
         return;
     }
     // Written over from a little after what is being heard: the server has its output take
     // back what it holds of that, as it does for any write behind what it has taken.
-    const pa_sample_spec* spec = pa_stream_get_sample_spec(stream.stream);
-    const auto held = static_cast<std::int64_t>(pa_usec_to_bytes(timing->sink_usec, spec));
-    const auto margin = static_cast<std::int64_t>(
-        pa_usec_to_bytes(static_cast<pa_usec_t>(kReplaceMargin.count()) * PA_USEC_PER_MSEC, spec));
+    const pa_sample_spec* sampleFormat = pa_stream_get_sample_spec(stream.stream);
+    const auto held = static_cast<std::int64_t>(pa_usec_to_bytes(timing->sink_usec, sampleFormat));
+    const auto margin = static_cast<std::int64_t>(pa_usec_to_bytes(
+        static_cast<pa_usec_t>(kReplaceMargin.count()) * PA_USEC_PER_MSEC, sampleFormat));
     const std::int64_t unheard = timing->write_index - (timing->read_index - held) - margin;
     const auto frameBytes = static_cast<std::int64_t>(stream.frameBytes);
     if (unheard < 2 * static_cast<std::int64_t>(stream.periodBytes)) {
@@ -620,18 +610,9 @@ std::optional<std::vector<AudioBackend::Output>> PulseBackend::outputs() {
                   },
                   &listing)
             : nullptr;
-    bool done = false;
-    if (operation != nullptr) {
-        done = waitFor(
-            [&] { return listing.done || !PA_CONTEXT_IS_GOOD(pa_context_get_state(context_)); },
-            kQueryWait);
-        if (!listing.done) {
-            pa_operation_cancel(operation);
-        }
-        pa_operation_unref(operation);
-    }
+    const bool done = finish(operation, [&] { return listing.done; });
     pa_threaded_mainloop_unlock(loop_);
-    if (!done || !listing.done) {
+    if (!done) {
         return std::nullopt;
     }
     return std::move(listing.outputs);

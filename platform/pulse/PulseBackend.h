@@ -10,6 +10,7 @@
 #include <string>
 
 struct pa_context;
+struct pa_operation;
 struct pa_stream;
 struct pa_threaded_mainloop;
 
@@ -64,6 +65,9 @@ private:
     };
     // With the loop locked: waits until `done` or the time is up.
     template <typename Done> bool waitFor(Done done, std::chrono::milliseconds limit);
+    // With the loop locked: waits for an operation's answer (`done`) up to kQueryWait, and lets
+    // the operation go; false, with it cancelled, when it did not come.
+    template <typename Done> bool finish(pa_operation* operation, Done done);
     // With the loop locked: the server's output (or input) called `name`, or its default when
     // `name` is empty; nothing when there is none now.
     bool describe(bool capture, const std::string& name, Device& device);
