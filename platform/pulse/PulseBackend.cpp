@@ -217,7 +217,6 @@ bool PulseBackend::start(std::string& reason) {
     }
     pa_threaded_mainloop_lock(loop_);
     context_ = connect(reason);
-    replaces_ = -1;
     pa_threaded_mainloop_unlock(loop_);
     if (context_ == nullptr) {
         stop();
@@ -410,31 +409,6 @@ void PulseBackend::pause(DeviceId device, bool paused) {
     pa_threaded_mainloop_unlock(loop_);
 }
 
-bool PulseBackend::replacesQueued() {
-    if (replaces_ >= 0) {
-        return replaces_ == 1;
-    }
-    struct Answer {
-        pa_threaded_mainloop* loop;
-        bool done = false;
-        bool pipeWire = false;
-    } answer{loop_};
-    pa_operation* operation = pa_context_get_server_info(
-        context_,
-        [](pa_context*, const pa_server_info* info, void* data) {
-            auto* into = static_cast<Answer*>(data);
-            into->pipeWire = info != nullptr && info->server_name != nullptr &&
-                             std::strstr(info->server_name, "PipeWire") != nullptr;
-            into->done = true;
-            wakeWaiter(into->loop);
-        },
-        &answer);
-    if (finish(operation, [&] { return answer.done; })) {
-        replaces_ = answer.pipeWire ? 0 : 1;
-    }
-    return replaces_ == 1;
-}
-
 void PulseBackend::setQueue(Stream& stream, bool deep) {
     const pa_sample_spec* sampleFormat = pa_stream_get_sample_spec(stream.stream);
     const auto bytes = [sampleFormat](std::chrono::milliseconds time) {
@@ -461,8 +435,7 @@ void PulseBackend::setDeep(DeviceId device, bool deep) {
     }
     pa_threaded_mainloop_lock(loop_);
     Stream& stream = *it->second;
-    if (stream.context == nullptr && stream.deep != deep && contextReady(context_) &&
-        (!deep || replacesQueued())) {
+    if (stream.context == nullptr && stream.deep != deep && contextReady(context_)) {
         setQueue(stream, deep);
     }
     pa_threaded_mainloop_unlock(loop_);
@@ -479,8 +452,7 @@ void PulseBackend::refresh(DeviceId device) {
         ~Unlock() { pa_threaded_mainloop_unlock(loop); }
     } unlock{loop_};
     Stream& stream = *it->second;
-    if (stream.stream == nullptr || pa_stream_get_state(stream.stream) != PA_STREAM_READY ||
-        replaces_ != 1) {
+    if (stream.stream == nullptr || pa_stream_get_state(stream.stream) != PA_STREAM_READY) {
         return;
     }
     // Where the server is now: what it has taken and what its output still holds of that.
@@ -516,7 +488,8 @@ void PulseBackend::refresh(DeviceId device) {
     }
     const int back = stream.pump.rewind(stream.user, static_cast<int>(unheard / frameBytes));
     // Everything taken back is written again, whole: PulseAudio 16 aborts when a write over
-    // queued sound is followed by less than it covered.
+    // queued sound is followed by less than it covered. It goes in the library's own blocks;
+    // PipeWire's pulse service (0.3.65 and 1.4) silences the stream for one large write over it.
     auto remaining = static_cast<std::size_t>(back) * stream.frameBytes;
     std::int64_t offset = -static_cast<std::int64_t>(remaining);
     while (remaining > 0) {

@@ -28,7 +28,8 @@ public:
     static constexpr auto kConnectWait = std::chrono::milliseconds(1500);
     static constexpr auto kQueryWait = std::chrono::milliseconds(300);
     // A deep output's queue, and how much of it the server asks for at a time. PulseAudio gives
-    // its output (tlength - 2 minreq) / 2 of it: 600 ms, so that the output wakes rarely too.
+    // its output (tlength - 2 minreq) / 2 of it: 600 ms, so that the output wakes rarely too;
+    // PipeWire's pulse service has its graph run at its longest quantum for the stream.
     static constexpr auto kDeepQueue = std::chrono::milliseconds(2000);
     static constexpr auto kDeepRequest = std::chrono::milliseconds(400);
     // What is about to be heard is left as it is when the queue is replaced: the time the new
@@ -74,9 +75,6 @@ private:
     void closeStream(Stream& stream);
     // With the loop locked: sets the stream's queue to one period or to kDeepQueue.
     void setQueue(Stream& stream, bool deep);
-    // Whether the server replaces queued sound seamlessly when told to write over it:
-    // PulseAudio does; PipeWire's pulse service (0.3.65) goes silent.
-    bool replacesQueued();
     // With the loop running and locked: a new connection to the server, or null and a reason.
     pa_context* connect(std::string& reason);
     static void disconnect(pa_context* context);
@@ -85,8 +83,6 @@ private:
     pa_context* context_ = nullptr;
     std::map<DeviceId, std::unique_ptr<Stream>> streams_;
     DeviceId nextId_ = 1;
-    // Learnt from the server once per connection: -1 not yet asked, else 0 or 1.
-    int replaces_ = -1;
     std::unique_ptr<PulseRouting> routing_;
 };
 

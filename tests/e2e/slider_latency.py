@@ -35,6 +35,8 @@ import time
 
 import numpy as np
 
+from noise_queue import is_deep, noise_queue
+
 RATE = 48000
 CHANNELS = 2
 FRAME_BYTES = 4 * CHANNELS
@@ -206,18 +208,6 @@ def breaks_near(level, arrival, t_press, low_db, high_db):
     return found
 
 
-def noise_queue_ms():
-    """What the program's Noise stream has queued at the server, in its own buffer and the
-    output's, as pactl tells it."""
-    listing = subprocess.run(["pactl", "list", "sink-inputs"], capture_output=True, text=True,
-                             check=True).stdout
-    for block in listing.split("\n\n"):
-        if 'media.name = "Noise"' in block:
-            return sum(int(line.split()[2]) for line in block.splitlines()
-                       if "Buffer Latency:" in line or "Sink Latency:" in line) / 1000.0
-    return 0.0
-
-
 def main():
     p = argparse.ArgumentParser(description=__doc__,
                                 formatter_class=argparse.RawDescriptionHelpFormatter)
@@ -229,8 +219,8 @@ def main():
     p.add_argument("--first-after", type=float, default=0.0,
                    help="seconds with no input before the first press, which must then be "
                         "within the limit by itself")
-    p.add_argument("--deep-ms", type=float, default=0.0,
-                   help="the Noise stream must have at least this much queued before it")
+    p.add_argument("--deep", action="store_true",
+                   help="the Noise stream must queue deeply by then")
     p.add_argument("--bursts", type=int, default=10)
     p.add_argument("--limit-ms", type=float, default=60.0)
     p.add_argument("--record-latency-ms", type=int, default=5)
@@ -276,11 +266,11 @@ def main():
             time.sleep(random.uniform(0.15, 0.3))
             if i == 0 and args.first_after > 0:
                 time.sleep(args.first_after)
-                queued = noise_queue_ms()
+                queued, kind = noise_queue()
                 print(f"slider_latency: after {args.first_after:.0f} s without input the Noise "
-                      f"stream holds {queued:.0f} ms")
-                if queued < args.deep_ms:
-                    failures.append(f"nobody there, the stream held only {queued:.0f} ms")
+                      f"stream's {kind} is {queued:.0f} ms")
+                if args.deep and not is_deep(queued, kind):
+                    failures.append(f"nobody there, the stream's {kind} was only {queued:.0f} ms")
             t = pointer.press()
             time.sleep(0.04)
             pointer.release()
