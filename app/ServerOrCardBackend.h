@@ -3,6 +3,7 @@
 #include "platform/device/AudioBackend.h"
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -26,6 +27,11 @@ public:
     bool lost(DeviceId device) override { return active_->lost(device); }
     void close(DeviceId device) override { active_->close(device); }
     bool routesChanged() override { return active_->routesChanged(); }
+    void setChangeHook(std::function<void()> hook) override {
+        server_->setChangeHook(hook);
+        card_->setChangeHook(std::move(hook));
+    }
+    bool tellsChanges() const override { return active_->tellsChanges(); }
     bool strayed(const sound::DeviceFormat& format) override { return active_->strayed(format); }
     bool hasOutput(const std::string& name) override { return active_->hasOutput(name); }
     std::optional<std::vector<Output>> outputs() override { return active_->outputs(); }

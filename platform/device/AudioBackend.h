@@ -3,6 +3,7 @@
 #include "platform/device/DeviceFormat.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -51,6 +52,11 @@ public:
     // True once after the desktop's default output or input changed, or an output came or
     // went. Never blocks.
     virtual bool routesChanged() = 0;
+    // A library that hears of a device lost or the routes changed as it happens calls `hook`
+    // then, from a thread of its own, and says so with tellsChanges(); the owner then need not
+    // look often while nothing else asks it to.
+    virtual void setChangeHook(std::function<void()>) {}
+    virtual bool tellsChanges() const { return false; }
     // Whether the device's stream plays somewhere other than format.output (the desktop's
     // default when empty); false when that cannot be told. May wait briefly for the server.
     virtual bool strayed(const DeviceFormat& format) = 0;

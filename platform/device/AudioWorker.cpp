@@ -2,10 +2,21 @@
 
 #include <algorithm>
 #include <future>
+#include <utility>
 
 namespace qf::sound {
 
-AudioWorker::AudioWorker(std::unique_ptr<AudioBackend> backend) : backend_(std::move(backend)) {}
+AudioWorker::AudioWorker(std::unique_ptr<AudioBackend> backend) : backend_(std::move(backend)) {
+    backend_->setChangeHook([this] { poke(); });
+}
+
+void AudioWorker::poke() {
+    {
+        std::lock_guard lock(mutex_);
+        poked_ = true;
+    }
+    wake_.notify_one();
+}
 
 bool AudioWorker::post(std::function<void()> job) {
     {
@@ -23,15 +34,17 @@ void AudioWorker::run() {
     auto nextWatch = Clock::now() + kWatchInterval;
     for (;;) {
         std::deque<std::function<void()>> jobs;
+        bool poked = false;
         {
             std::unique_lock lock(mutex_);
-            const auto due = [this] { return !jobs_.empty() || stopping_; };
+            const auto due = [this] { return !jobs_.empty() || stopping_ || poked_; };
             if (nextWatch == Clock::time_point::max()) {
                 wake_.wait(lock, due);
             } else {
                 wake_.wait_until(lock, nextWatch, due);
             }
             jobs.swap(jobs_);
+            poked = std::exchange(poked_, false);
             if (stopping_ && jobs.empty()) {
                 break;
             }
@@ -40,9 +53,9 @@ void AudioWorker::run() {
             job();
         }
         if (nextWatch == Clock::time_point::max() && (anyOpen() || anyMissing())) {
-            nextWatch = Clock::now() + kWatchInterval;
+            nextWatch = Clock::now() + watchInterval();
         }
-        if (Clock::now() >= nextWatch) {
+        if (poked || Clock::now() >= nextWatch) {
             nextWatch = watch();
         }
     }
@@ -229,6 +242,13 @@ AudioWorker::Entry* AudioWorker::find(const DeviceSlot* slot) {
     return nullptr;
 }
 
+AudioWorker::Clock::duration AudioWorker::watchInterval() const {
+    const bool quiet = backend_->tellsChanges() && anyOpen() &&
+                       std::all_of(entries_.begin(), entries_.end(),
+                                   [](const Entry& entry) { return entry.id == 0 || entry.deep; });
+    return quiet ? Clock::duration(kQuietWatch) : Clock::duration(kWatchInterval);
+}
+
 bool AudioWorker::startLibrary(std::string& reason) {
     if (!up_) {
         up_ = backend_->start(reason);
@@ -281,7 +301,7 @@ AudioWorker::Clock::time_point AudioWorker::watch() {
     if (!anyOpen() && !anyMissing() && !routeCheckAt_) {
         return Clock::time_point::max();
     }
-    auto next = Clock::now() + kWatchInterval;
+    auto next = Clock::now() + watchInterval();
     if (anyMissing()) {
         next = std::min(next, retryAt_);
     }

@@ -22,8 +22,10 @@ namespace qf::sound {
 class AudioWorker {
 public:
     using Clock = std::chrono::steady_clock;
-    // How often open devices are checked for having gone away.
+    // How often open devices are checked for having gone away; while every open device is deep
+    // (nobody is there) and the library tells of changes itself, only as a safety net.
     static constexpr auto kWatchInterval = std::chrono::milliseconds(250);
+    static constexpr auto kQuietWatch = std::chrono::seconds(2);
     // Reopening is retried this soon after a failure, then twice as late each time up to the
     // longest wait, so sound is back within about half a second of the server.
     static constexpr auto kFirstRetry = std::chrono::milliseconds(100);
@@ -95,6 +97,9 @@ private:
     void move(Entry& entry);
     bool anyMissing() const;
     bool anyOpen() const;
+    Clock::duration watchInterval() const;
+    // The library's thread: something changed, look now.
+    void poke();
     void shutDown();
 
     // Shared with other threads, under mutex_.
@@ -104,6 +109,7 @@ private:
     std::deque<std::function<void()>> jobs_;
     bool stopping_ = false;
     bool finished_ = false;
+    bool poked_ = false;
     std::optional<std::vector<AudioBackend::Output>> listed_;
 
     // The worker thread's own.

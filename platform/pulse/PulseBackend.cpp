@@ -27,14 +27,6 @@ void wakeWaiter(pa_threaded_mainloop* loop) {
     pa_threaded_mainloop_signal(loop, 0);
 }
 
-void onContextState(pa_context*, void* loop) {
-    wakeWaiter(static_cast<pa_threaded_mainloop*>(loop));
-}
-
-void onStreamState(pa_stream*, void* loop) {
-    wakeWaiter(static_cast<pa_threaded_mainloop*>(loop));
-}
-
 // libpulse's own thread: the server asks for `wanted` bytes more. They are rendered straight into
 // the server's memory, whole frames at a time.
 void onWritable(pa_stream* stream, std::size_t wanted, void* data) {
@@ -163,7 +155,7 @@ pa_context* PulseBackend::connect(std::string& reason) {
         reason = "libpulse could not make a connection";
         return nullptr;
     }
-    pa_context_set_state_callback(context, onContextState, loop_);
+    pa_context_set_state_callback(context, onContextState, this);
     // Never starts a server: one that is not there is waited for by the audio system.
     const bool asked = pa_context_connect(context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) >= 0;
     const bool ready =
@@ -182,7 +174,38 @@ pa_context* PulseBackend::connect(std::string& reason) {
     return context;
 }
 
+void PulseBackend::onContextState(pa_context* context, void* self) {
+    auto* backend = static_cast<PulseBackend*>(self);
+    wakeWaiter(backend->loop_);
+    if (!PA_CONTEXT_IS_GOOD(pa_context_get_state(context)) && backend->hook_) {
+        backend->hook_();
+    }
+}
+
+void PulseBackend::onStreamState(pa_stream* stream, void* self) {
+    auto* backend = static_cast<PulseBackend*>(self);
+    wakeWaiter(backend->loop_);
+    if (!PA_STREAM_IS_GOOD(pa_stream_get_state(stream)) && backend->hook_) {
+        backend->hook_();
+    }
+}
+
+void PulseBackend::onServerEvent(pa_context*, int event, std::uint32_t, void* self) {
+    auto* backend = static_cast<PulseBackend*>(self);
+    if (PulseRouting::movesStreams(event)) {
+        backend->routesMoved_ = true;
+        if (backend->hook_) {
+            backend->hook_();
+        }
+    }
+}
+
+void PulseBackend::setChangeHook(std::function<void()> hook) {
+    hook_ = std::move(hook);
+}
+
 void PulseBackend::disconnect(pa_context* context) {
+    pa_context_set_subscribe_callback(context, nullptr, nullptr);
     pa_context_set_state_callback(context, nullptr, nullptr);
     pa_context_disconnect(context);
     pa_context_unref(context);
@@ -217,6 +240,20 @@ bool PulseBackend::start(std::string& reason) {
     }
     pa_threaded_mainloop_lock(loop_);
     context_ = connect(reason);
+    if (context_ != nullptr) {
+        // Heard as they happen, so that the owner need not keep asking.
+        pa_context_set_subscribe_callback(
+            context_,
+            [](pa_context* context, pa_subscription_event_type_t event, std::uint32_t index,
+               void* self) { onServerEvent(context, static_cast<int>(event), index, self); },
+            this);
+        if (pa_operation* operation = pa_context_subscribe(
+                context_,
+                static_cast<pa_subscription_mask_t>(PulseRouting::eventsThatMoveStreams()), nullptr,
+                nullptr)) {
+            pa_operation_unref(operation);
+        }
+    }
     pa_threaded_mainloop_unlock(loop_);
     if (context_ == nullptr) {
         stop();
@@ -326,7 +363,7 @@ AudioBackend::DeviceId PulseBackend::open(const DeviceFormat& want, bool exactRa
         closeStream(*owned);
         return 0;
     }
-    pa_stream_set_state_callback(owned->stream, onStreamState, loop_);
+    pa_stream_set_state_callback(owned->stream, onStreamState, this);
 
     // One period queued, as little as keeps a change audible at once.
     const auto periodBytes =
@@ -538,7 +575,10 @@ void PulseBackend::close(DeviceId device) {
 }
 
 bool PulseBackend::routesChanged() {
-    return routing_ && routing_->routesChanged();
+    // Both are asked: the routing connection is kept up for strayed() this way.
+    const bool heard = routesMoved_.exchange(false);
+    const bool polled = routing_ && routing_->routesChanged();
+    return heard || polled;
 }
 
 bool PulseBackend::strayed(const DeviceFormat& format) {

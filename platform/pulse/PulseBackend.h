@@ -5,6 +5,8 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -51,6 +53,9 @@ public:
     bool lost(DeviceId device) override;
     void close(DeviceId device) override;
     bool routesChanged() override;
+    // Called when a connection or stream fails and when the server's outputs or default change.
+    void setChangeHook(std::function<void()> hook) override;
+    bool tellsChanges() const override { return true; }
     bool strayed(const DeviceFormat& format) override;
     bool hasOutput(const std::string& name) override;
     std::optional<std::vector<Output>> outputs() override;
@@ -84,6 +89,14 @@ private:
     std::map<DeviceId, std::unique_ptr<Stream>> streams_;
     DeviceId nextId_ = 1;
     std::unique_ptr<PulseRouting> routing_;
+    // Set before the loop starts, called on its thread.
+    std::function<void()> hook_;
+    // The main connection heard that the outputs or the default changed.
+    std::atomic<bool> routesMoved_{false};
+
+    static void onContextState(pa_context* context, void* self);
+    static void onStreamState(pa_stream* stream, void* self);
+    static void onServerEvent(pa_context* context, int event, std::uint32_t index, void* self);
 };
 
 } // namespace qf::sound

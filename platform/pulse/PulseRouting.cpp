@@ -203,21 +203,14 @@ bool PulseRouting::routesChanged() {
         pa_context_set_subscribe_callback(
             context_,
             [](pa_context*, pa_subscription_event_type_t event, std::uint32_t, void* self) {
-                const auto facility = event & PA_SUBSCRIPTION_EVENT_FACILITY_MASK;
-                const auto type = event & PA_SUBSCRIPTION_EVENT_TYPE_MASK;
-                // An output's own changes (its volume, say) move nothing; its coming and going do.
-                if (facility == PA_SUBSCRIPTION_EVENT_SERVER ||
-                    (facility == PA_SUBSCRIPTION_EVENT_SINK &&
-                     type != PA_SUBSCRIPTION_EVENT_CHANGE)) {
+                if (movesStreams(event)) {
                     static_cast<PulseRouting*>(self)->changed_ = true;
                 }
             },
             this);
-        pa_operation* op =
-            pa_context_subscribe(context_,
-                                 static_cast<pa_subscription_mask_t>(PA_SUBSCRIPTION_MASK_SERVER |
-                                                                     PA_SUBSCRIPTION_MASK_SINK),
-                                 nullptr, nullptr);
+        pa_operation* op = pa_context_subscribe(
+            context_, static_cast<pa_subscription_mask_t>(eventsThatMoveStreams()), nullptr,
+            nullptr);
         if (op != nullptr) {
             pa_operation_unref(op);
         }
@@ -229,6 +222,18 @@ bool PulseRouting::routesChanged() {
     const bool changed = changed_;
     changed_ = false;
     return changed;
+}
+
+bool PulseRouting::movesStreams(int event) {
+    const auto facility = event & PA_SUBSCRIPTION_EVENT_FACILITY_MASK;
+    const auto type = event & PA_SUBSCRIPTION_EVENT_TYPE_MASK;
+    // An output's own changes (its volume, say) move nothing; its coming and going do.
+    return facility == PA_SUBSCRIPTION_EVENT_SERVER ||
+           (facility == PA_SUBSCRIPTION_EVENT_SINK && type != PA_SUBSCRIPTION_EVENT_CHANGE);
+}
+
+int PulseRouting::eventsThatMoveStreams() {
+    return PA_SUBSCRIPTION_MASK_SERVER | PA_SUBSCRIPTION_MASK_SINK;
 }
 
 bool PulseRouting::finish(pa_operation* operation, Clock::time_point until) {

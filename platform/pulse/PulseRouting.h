@@ -27,6 +27,10 @@ public:
     // True once after the default output or input changed, or an output came or went. Never
     // blocks; (re)connects when the server has come (back).
     bool routesChanged();
+    // Whether a server event (a pa_subscription_event_type_t) is one that routesChanged() tells.
+    static bool movesStreams(int event);
+    // The events to subscribe to for them.
+    static int eventsThatMoveStreams();
     // Whether a PulseAudio (or PipeWire's pulse) server answers now, within `limit`. Never
     // starts one.
     static bool serverAnswers(std::chrono::milliseconds limit);

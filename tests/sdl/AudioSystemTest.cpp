@@ -140,6 +140,31 @@ TEST_F(AudioSystemTest, EveryDeviceComesBackAsItWasWhenTheServerReturns) {
     }
 }
 
+// While nobody is there the owner looks at its devices only now and then; a library that tells
+// of a loss as it happens has it handled at once all the same, and the sound back as soon.
+TEST_F(AudioSystemTest, ALossTheLibraryTellsOfIsHandledAtOnceWhileEveryDeviceIsDeep) {
+    server->setTellsChanges(true);
+    CountingCallback noise;
+    auto device = open(format("Noise"), noise);
+    ASSERT_TRUE(device);
+    device->play();
+    device->setDeep(true);
+    ASSERT_TRUE(waitFor([&] { return noise.bytes() > 0; }, 2s));
+    for (int round = 1; round <= 2; ++round) {
+        // Past the owner's ordinary look, so that only the quiet one is due.
+        std::this_thread::sleep_for(2 * AudioWorker::kWatchInterval);
+        const auto lost = Clock::now();
+        server->setUp(false);
+        ASSERT_TRUE(waitFor([&] { return server->counts().open == 0; }, 2s));
+        const double noticedMs = msSince(lost);
+        std::cout << "[ figures  ] round " << round << ": the loss handled after " << noticedMs
+                  << " ms\n";
+        EXPECT_LT(noticedMs, 150.0);
+        server->setUp(true);
+        ASSERT_TRUE(waitFor([&] { return device->reopenCount() == round; }, 2s));
+    }
+}
+
 TEST_F(AudioSystemTest, ASoundServerAppearingTakesOverEveryDevice) {
     CountingCallback noise, capture, idle;
     auto noiseDevice = open(format("Noise"), noise);

@@ -8,13 +8,26 @@
 namespace qf::sound::fake {
 
 void FakeServer::setUp(bool up) {
-    std::lock_guard lock(mutex_);
-    up_ = up;
-    if (!up) {
-        for (auto& [id, device] : devices_) {
-            device.lost->store(true);
+    std::function<void()> tell;
+    {
+        std::lock_guard lock(mutex_);
+        up_ = up;
+        if (!up) {
+            for (auto& [id, device] : devices_) {
+                device.lost->store(true);
+            }
+            if (tells_) {
+                tell = hook_;
+            }
         }
     }
+    if (tell) {
+        tell();
+    }
+}
+
+void FakeServer::setTellsChanges(bool tells) {
+    tells_ = tells;
 }
 
 void FakeServer::setHanging(bool hanging) {
@@ -238,6 +251,15 @@ bool FakeBackend::routesChanged() {
     const bool changed = server_->defaultChanged_;
     server_->defaultChanged_ = false;
     return changed;
+}
+
+void FakeBackend::setChangeHook(std::function<void()> hook) {
+    std::lock_guard lock(server_->mutex_);
+    server_->hook_ = std::move(hook);
+}
+
+bool FakeBackend::tellsChanges() const {
+    return server_->tells_;
 }
 
 bool FakeBackend::serverAppeared() {

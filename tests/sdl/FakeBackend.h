@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -19,6 +20,8 @@ class FakeServer {
 public:
     // The sound server going away (every open device stops for good, nothing opens) and back.
     void setUp(bool up);
+    // Whether the library tells the owner of a loss as it happens (through its change hook).
+    void setTellsChanges(bool tells);
     // Opens that reach the server hang until released, as with a server that stopped answering.
     void setHanging(bool hanging);
     // Whether the server itself moves streams to a new default device.
@@ -69,6 +72,8 @@ private:
     std::condition_variable released_;
     bool up_ = true;
     bool hanging_ = false;
+    std::atomic<bool> tells_{false};
+    std::function<void()> hook_;
     bool movesStreams_ = true;
     bool defaultChanged_ = false;
     bool serverAnnounced_ = false;
@@ -102,6 +107,8 @@ public:
     bool hasOutput(const std::string& name) override;
     std::optional<std::vector<Output>> outputs() override;
     bool serverAppeared() override;
+    void setChangeHook(std::function<void()> hook) override;
+    bool tellsChanges() const override;
     void threadDone() override;
 
 private:
