@@ -1,6 +1,7 @@
 #include "app/AppWindows.h"
 
 #include "app/ConfigCommands.h"
+#include "platform/dbus/ScreenLockWatch.h"
 #include "platform/files/FileLookup.h"
 
 #include <QApplication>
@@ -56,6 +57,9 @@ void AppWindows::showMain() {
     connect(main_, &MainWindow::outputStarted, playback_, &Playback::deviceStarted);
     attention_ = new AttentionWatch(main_, AttentionWatch::kIdle, main_);
     connect(attention_, &AttentionWatch::attendedChanged, playback_, &Playback::setAttended);
+    auto* screenLock = new ScreenLockWatch(attention_);
+    connect(screenLock, &ScreenLockWatch::lockedChanged, attention_,
+            &AttentionWatch::setScreenLocked);
     connect(playback_, &Playback::changed, main_,
             [main = main_.data(), playback = playback_.data()] {
                 main->showPaused(playback->paused());

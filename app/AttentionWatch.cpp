@@ -37,7 +37,7 @@ bool AttentionWatch::eventFilter(QObject* watched, QEvent* event) {
         if (watched == main_) {
             // The state is read once the change has happened; brought back is someone's doing.
             QTimer::singleShot(0, this, [this] {
-                if (mainAway()) {
+                if (away()) {
                     set(false);
                 } else {
                     seen();
@@ -54,7 +54,7 @@ bool AttentionWatch::eventFilter(QObject* watched, QEvent* event) {
 void AttentionWatch::seen() {
     // Only the clock is touched for each event; the timer looks again when it runs out.
     sinceInput_.restart();
-    if (!mainAway()) {
+    if (!away()) {
         set(true);
     }
     if (!check_.isActive()) {
@@ -79,8 +79,17 @@ void AttentionWatch::set(bool attended) {
     emit attendedChanged(attended);
 }
 
-bool AttentionWatch::mainAway() const {
-    return main_ && (main_->isMinimized() || !main_->isVisible());
+void AttentionWatch::setScreenLocked(bool locked) {
+    locked_ = locked;
+    if (locked) {
+        set(false);
+    } else if (!away() && std::chrono::milliseconds(sinceInput_.elapsed()) < idle_) {
+        set(true);
+    }
+}
+
+bool AttentionWatch::away() const {
+    return locked_ || (main_ && (main_->isMinimized() || !main_->isVisible()));
 }
 
 } // namespace qf

@@ -12,7 +12,8 @@ namespace qf {
 
 // Whether a person is at the program: someone is while any of its windows gets input or is
 // activated, and nobody is once none has for a while, or at once when the main window is
-// minimised or hidden. It wakes only when that may have changed, not for every event.
+// minimised or hidden or the screen is locked. It wakes only when that may have changed, not
+// for every event.
 class AttentionWatch final : public QObject {
     Q_OBJECT
 public:
@@ -24,6 +25,8 @@ public:
     ~AttentionWatch() override;
 
     bool attended() const { return attended_; }
+    // Locked, nobody is there; unlocked, it is as the input since says.
+    void setScreenLocked(bool locked);
 
 signals:
     void attendedChanged(bool attended);
@@ -35,13 +38,15 @@ private:
     void seen();
     void lookAgain();
     void set(bool attended);
-    bool mainAway() const;
+    // Nobody can be there: the main window put away, or the screen locked.
+    bool away() const;
 
     QPointer<QWidget> main_;
     const std::chrono::milliseconds idle_;
     QElapsedTimer sinceInput_;
     QTimer check_;
     bool attended_ = true;
+    bool locked_ = false;
 };
 
 } // namespace qf

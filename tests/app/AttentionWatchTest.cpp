@@ -1,5 +1,5 @@
-// Whether a person is at the program: input keeps it so, a quiet while or the main window put
-// away ends it, and input brings it back at once.
+// Whether a person is at the program: input keeps it so, a quiet while, the main window put
+// away or the screen locked ends it, and input brings it back at once.
 
 #include "app/AttentionWatch.h"
 
@@ -41,6 +41,19 @@ TEST(AttentionWatchTest, QuietForAWhileOrPutAwayIsNobodyAndInputIsSomeoneAtOnce)
     ASSERT_TRUE(QTest::qWaitFor([&] { return !watch.attended(); }, 200));
     main.show();
     ASSERT_TRUE(QTest::qWaitFor([&] { return watch.attended(); }, 200));
+
+    // Locked, nobody is there however recent the input; unlocked, the input since says.
+    QCoreApplication::sendEvent(&main, &key);
+    watch.setScreenLocked(true);
+    EXPECT_FALSE(watch.attended());
+    QCoreApplication::sendEvent(&main, &key);
+    EXPECT_FALSE(watch.attended());
+    watch.setScreenLocked(false);
+    EXPECT_TRUE(watch.attended());
+    watch.setScreenLocked(true);
+    QTest::qWait(400);
+    watch.setScreenLocked(false);
+    EXPECT_FALSE(watch.attended()) << "the quiet time had run out while locked";
 }
 
 } // namespace
