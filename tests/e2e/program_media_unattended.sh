@@ -2,7 +2,8 @@
 # Nobody at the program for 35 s: the noise stream queues deeply, and a media key's pause is
 # still heard at once. Its fade begins within 60 ms of the command (80 ms as measured here: the
 # recorder's file grows in 20 ms blocks, so the command is placed up to 20 ms early in it), the
-# whole fade is heard rather than cut off, and the stream then closes.
+# whole fade is heard rather than cut off, and the stream then closes. Played again, still
+# unattended, the noise queues deeply again, and a Mute pressed then silences it as soon.
 # shellcheck source-path=SCRIPTDIR
 set -euo pipefail
 
@@ -22,23 +23,38 @@ value_of() {
     sed -n "s/.*\\b$1=\\([^ ]*\\).*/\\1/p" <<<"$2"
 }
 
-# The media key's command goes straight to the program's player object, so its own path is
-# all that is timed. Returns the ms from the command to the fade's start and its length.
-pause_and_time() {
-    local recording=$1 asked_bytes onset
+# Runs a command ($3...) with the sink recorded; returns the ms from the command to the start of
+# the fall that follows it and the fall's length. $2 is fade_onset.py's --drop for a step.
+time_fall() {
+    local recording=$1 drop=$2 asked_bytes asked_s onset
+    shift 2
     qf_record_start "$recording"
     sleep 1
     asked_bytes=$(stat -c %s "$recording")
-    gdbus call --session -d org.mpris.MediaPlayer2.quietfield -o /org/mpris/MediaPlayer2 \
-        -m org.mpris.MediaPlayer2.Player.Pause >/dev/null
+    "$@"
     sleep 1
     qf_record_stop
-    local asked_s
     asked_s=$(awk -v b="$asked_bytes" -v r="$QF_RATE" 'BEGIN { printf "%.4f", b / (8 * r) }')
+    # shellcheck disable=SC2086 # $drop is one option or none
     onset=$("$QF_PYTHON" "$QF_E2E_DIR/fade_onset.py" "$recording" --rate "$QF_RATE" \
-        --steady-before "$asked_s") || return 1
+        --steady-before "$asked_s" $drop) || return 1
     awk -v o="$(value_of onset_s "$onset")" -v a="$asked_s" -v f="$(value_of fade_s "$onset")" \
         'BEGIN { printf "%d %.2f", (o - a) * 1000, f }'
+}
+
+# The media key's command goes straight to the program's player object, so its own path is
+# all that is timed.
+pause() {
+    gdbus call --session -d org.mpris.MediaPlayer2.quietfield -o /org/mpris/MediaPlayer2 \
+        -m org.mpris.MediaPlayer2.Player.Pause >/dev/null
+}
+
+pause_and_time() {
+    time_fall "$1" "" pause
+}
+
+deep() {
+    [[ $("$QF_PYTHON" "$QF_E2E_DIR/noise_queue.py") == *" deep" ]]
 }
 
 qf_session_start
@@ -48,20 +64,31 @@ cp -a "$(dirname "$app")" "$folder"
 printf '%s' $'0,1,0,0,0,0,-600,0,0,0,22050,22050,1000,1000,1000\r\n' >"$folder/settings.ini"
 qf_spawn "$folder/$(basename "$app")"
 pid=$QF_LAST_PID
-qf_wait_for_window "$pid" 554 "337-420" 30 >/dev/null || fail "the main window did not appear"
+wid=$(qf_wait_for_window "$pid" 554 "337-420" 30) || fail "the main window did not appear"
+menu_h=$(($(xdotool getwindowgeometry --shell "$wid" | sed -n 's/^HEIGHT=//p') - 336))
 qf_wait_until 10 playerctl -p quietfield status || fail "no player named quietfield"
 
 # A control first, with the window just shown: the same pause, and play again.
-read -r control control_fade <<<"$(pause_and_time "$QF_SESSION_DIR/control.raw")" ||
-    fail "the control pause did not fade"
+timed=$(pause_and_time "$QF_SESSION_DIR/control.raw") || fail "the control pause did not fade"
+read -r control control_fade <<<"$timed"
 playerctl -p quietfield play
+# And Mute pressed with the window just shown, then pressed again to bring the mix back.
+# Prints the ms from the click to silence.
+press_mute() {
+    local timed
+    xdotool mousemove --window "$wid" 436 $((menu_h + 256))
+    timed=$(time_fall "$1" --drop xdotool click 1) || return 1
+    echo "${timed%% *}"
+}
+control_muted=$(press_mute "$QF_SESSION_DIR/control-mute.raw") || fail "Mute did not silence the sink"
+xdotool click 1
 sleep 35
 read -r queued kind depth <<<"$("$QF_PYTHON" "$QF_E2E_DIR/noise_queue.py")"
 echo "program_media_unattended: after 35 s without input the Noise stream's $kind is ${queued} ms"
 [[ $depth == deep ]] || fail "nobody there, the stream's $kind was only ${queued} ms"
 
-read -r delay fade <<<"$(pause_and_time "$QF_SESSION_DIR/pausing.raw")" ||
-    fail "pause did not fade the sink"
+timed=$(pause_and_time "$QF_SESSION_DIR/pausing.raw") || fail "pause did not fade the sink"
+read -r delay fade <<<"$timed"
 echo "program_media_unattended: the fade began ${delay} ms after the command and lasted ${fade} s" \
     "(with the window just shown: ${control} ms, ${control_fade} s)"
 ((delay <= 80)) || fail "the fade began ${delay} ms after the command"
@@ -71,4 +98,13 @@ noise_closed() {
     ! qf_noise_playing
 }
 qf_wait_until 5 noise_closed || fail "the noise stream stays open while paused"
+
+# Played again from the media key, still with nobody at the window, and then Mute pressed, the
+# pointer brought to it first as a person's is.
+playerctl -p quietfield play
+qf_wait_until 10 deep || fail "played again with nobody there, the noise does not queue deeply"
+muted=$(press_mute "$QF_SESSION_DIR/mute.raw") || fail "Mute did not silence the sink"
+echo "program_media_unattended: Mute, pressed from the deep queue, silenced the sink ${muted} ms" \
+    "after the click (with the window just shown: ${control_muted} ms)"
+((muted <= 80)) || fail "Mute silenced the sink ${muted} ms after the click"
 qf_alive "$pid" || fail "the program died"
