@@ -58,10 +58,11 @@ level "$QF_SESSION_DIR/pink.raw" --min-active 2.5 --min-db -30 --max-db -10 ||
     --expect -3.01 --tolerance 0.5 || fail "what played is not pink noise"
 stream=$(qf_stream_sinks Noise | awk 'NR == 1 { print $1 }')
 [[ -n $stream ]] || fail "no Noise stream on the server while pink noise plays"
-spec=$(pactl list sink-inputs | awk -v want="Sink Input #$stream" '
+# pactl's "Sample S...:" line ends with the stream's rate.
+rate=$(pactl list sink-inputs | awk -v want="Sink Input #$stream" '
     /^Sink Input #/ { mine = ($0 == want) }
-    mine && /Sample Specification:/ { print $NF; exit }')
-[[ $spec == "${QF_RATE}Hz" ]] || fail "the stream plays at $spec, not at the output's ${QF_RATE} Hz"
+    mine && /^[[:space:]]*Sample S[a-z]+: / { print $NF; exit }')
+[[ $rate == "${QF_RATE}Hz" ]] || fail "the stream plays at $rate, not at the output's ${QF_RATE} Hz"
 for key in application.id application.icon_name; do
     value=$(qf_pulse_property sink-inputs "Sink Input #$stream" "$key")
     [[ $value == io.github.quietfield.Quietfield ]] || fail "the stream's $key is '$value'"
