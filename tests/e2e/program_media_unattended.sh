@@ -3,7 +3,8 @@
 # still heard at once. Its fade begins within 60 ms of the command (80 ms as measured here: the
 # recorder's file grows in 20 ms blocks, so the command is placed up to 20 ms early in it), the
 # whole fade is heard rather than cut off, and the stream then closes. Played again, still
-# unattended, the noise queues deeply again, and a Mute pressed then silences it as soon.
+# unattended, the noise queues deeply again, and a Mute pressed then silences it as soon. First,
+# a locked screen is nobody there at once.
 # shellcheck source-path=SCRIPTDIR
 set -euo pipefail
 
@@ -53,8 +54,14 @@ pause_and_time() {
     time_fall "$1" "" pause
 }
 
-deep() {
-    [[ $("$QF_PYTHON" "$QF_E2E_DIR/noise_queue.py") == *" deep" ]]
+# "deep" or "shallow", as noise_queue.py tells the Noise stream's queue.
+is() {
+    [[ $("$QF_PYTHON" "$QF_E2E_DIR/noise_queue.py") == *" $1" ]]
+}
+
+# As a desktop's screensaver tells it: GNOME's name on one desktop, freedesktop's on another.
+lock() {
+    gdbus emit --session --object-path "$1" --signal "$2.ActiveChanged" "$3" >/dev/null
 }
 
 qf_session_start
@@ -67,6 +74,19 @@ pid=$QF_LAST_PID
 wid=$(qf_wait_for_window "$pid" 554 "337-420" 30) || fail "the main window did not appear"
 menu_h=$(($(xdotool getwindowgeometry --shell "$wid" | sed -n 's/^HEIGHT=//p') - 336))
 qf_wait_until 10 playerctl -p quietfield status || fail "no player named quietfield"
+
+# The screen locked is nobody there at once, without the quiet time; unlocked moments after the
+# last input, a person is taken to be back.
+qf_wait_until 5 is shallow || fail "with the window just shown the noise queues deeply"
+for saver in /org/gnome/ScreenSaver:org.gnome.ScreenSaver \
+    /org/freedesktop/ScreenSaver:org.freedesktop.ScreenSaver; do
+    lock "${saver%%:*}" "${saver#*:}" true
+    qf_wait_until 5 is deep || fail "locked (${saver#*:}), the noise does not queue deeply"
+    lock "${saver%%:*}" "${saver#*:}" false
+    qf_wait_until 5 is shallow || fail "unlocked soon after the last input, the noise stays deep"
+done
+# What was queued deeply is heard out before the control.
+sleep 3
 
 # A control first, with the window just shown: the same pause, and play again.
 timed=$(pause_and_time "$QF_SESSION_DIR/control.raw") || fail "the control pause did not fade"
@@ -102,7 +122,7 @@ qf_wait_until 5 noise_closed || fail "the noise stream stays open while paused"
 # Played again from the media key, still with nobody at the window, and then Mute pressed, the
 # pointer brought to it first as a person's is.
 playerctl -p quietfield play
-qf_wait_until 10 deep || fail "played again with nobody there, the noise does not queue deeply"
+qf_wait_until 10 is deep || fail "played again with nobody there, the noise does not queue deeply"
 muted=$(press_mute "$QF_SESSION_DIR/mute.raw") || fail "Mute did not silence the sink"
 echo "program_media_unattended: Mute, pressed from the deep queue, silenced the sink ${muted} ms" \
     "after the click (with the window just shown: ${control_muted} ms)"
