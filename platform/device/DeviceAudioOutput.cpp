@@ -84,8 +84,9 @@ bool DeviceAudioOutput::drained() const {
 }
 
 void DeviceAudioOutput::mixChanged(void* self) noexcept {
+    // Even a shallow queue holds more than a change may wait for.
     auto* output = static_cast<DeviceAudioOutput*>(self);
-    if (output->device_ && !output->drained()) {
+    if (output->device_) {
         output->device_->refresh();
     }
 }

@@ -55,7 +55,7 @@ private:
     // The mix's state is kept at the start of every block of this many frames rendered, enough
     // of them for a deep queue at any rate, so that what is queued can be rendered again from
     // within it.
-    static constexpr std::size_t kBlockFrames = 1024;
+    static constexpr std::size_t kBlockFrames = 256;
     static constexpr std::size_t kSavedSeconds = 3;
     // After going shallow, what was queued deeply takes this long to be heard.
     static constexpr auto kDeepLinger = std::chrono::milliseconds(2500);

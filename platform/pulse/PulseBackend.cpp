@@ -365,12 +365,11 @@ AudioBackend::DeviceId PulseBackend::open(const DeviceFormat& want, bool exactRa
     }
     pa_stream_set_state_callback(owned->stream, onStreamState, this);
 
-    // One period queued, as little as keeps a change audible at once.
-    const auto periodBytes =
-        static_cast<std::uint32_t>(static_cast<std::size_t>(want.periodFrames) * owned->frameBytes);
+    const auto periodBytes = static_cast<std::uint32_t>(owned->periodBytes);
     pa_buffer_attr attributes{};
     attributes.maxlength = static_cast<std::uint32_t>(-1);
-    attributes.tlength = want.capture ? static_cast<std::uint32_t>(-1) : periodBytes;
+    attributes.tlength =
+        want.capture ? static_cast<std::uint32_t>(-1) : kShallowPeriods * periodBytes;
     attributes.prebuf = static_cast<std::uint32_t>(-1);
     attributes.minreq = static_cast<std::uint32_t>(-1);
     attributes.fragsize = want.capture ? periodBytes : static_cast<std::uint32_t>(-1);
@@ -407,9 +406,8 @@ AudioBackend::DeviceId PulseBackend::open(const DeviceFormat& want, bool exactRa
     obtained.rate = static_cast<int>(spec.rate);
     obtained.output = onNamed ? want.output : std::string();
     obtained.pinDefault = onNamed && want.pinDefault;
-    if (const pa_buffer_attr* got = pa_stream_get_buffer_attr(owned->stream)) {
-        const std::uint32_t queued = want.capture ? got->fragsize : got->tlength;
-        obtained.periodFrames = static_cast<int>(queued / owned->frameBytes);
+    if (const pa_buffer_attr* got = pa_stream_get_buffer_attr(owned->stream); got && want.capture) {
+        obtained.periodFrames = static_cast<int>(got->fragsize / owned->frameBytes);
     }
     const DeviceId id = nextId_++;
     streams_.emplace(id, std::move(owned));
@@ -454,7 +452,8 @@ void PulseBackend::setQueue(Stream& stream, bool deep) {
     };
     pa_buffer_attr attributes{};
     attributes.maxlength = static_cast<std::uint32_t>(-1);
-    attributes.tlength = deep ? bytes(kDeepQueue) : static_cast<std::uint32_t>(stream.periodBytes);
+    attributes.tlength =
+        deep ? bytes(kDeepQueue) : static_cast<std::uint32_t>(kShallowPeriods * stream.periodBytes);
     attributes.prebuf = static_cast<std::uint32_t>(-1);
     attributes.minreq = deep ? bytes(kDeepRequest) : static_cast<std::uint32_t>(-1);
     attributes.fragsize = static_cast<std::uint32_t>(-1);
@@ -520,7 +519,8 @@ void PulseBackend::refresh(DeviceId device) {
         static_cast<pa_usec_t>(kReplaceMargin.count()) * PA_USEC_PER_MSEC, sampleFormat));
     const std::int64_t unheard = timing->write_index - (timing->read_index - held) - margin;
     const auto frameBytes = static_cast<std::int64_t>(stream.frameBytes);
-    if (unheard < 2 * static_cast<std::int64_t>(stream.periodBytes)) {
+    // Less than a quarter of a period is not worth the work.
+    if (unheard < static_cast<std::int64_t>(stream.periodBytes) / 4) {
         return;
     }
     const int back = stream.pump.rewind(stream.user, static_cast<int>(unheard / frameBytes));

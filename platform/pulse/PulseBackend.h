@@ -34,6 +34,10 @@ public:
     // PipeWire's pulse service has its graph run at its longest quantum for the stream.
     static constexpr auto kDeepQueue = std::chrono::milliseconds(2000);
     static constexpr auto kDeepRequest = std::chrono::milliseconds(400);
+    // While someone is there the queue holds this many periods: enough to ride out a busy
+    // machine's delays in waking the program or the server (one period ran dry under load). A
+    // change does not wait for it: the queue is written over from just after what is heard.
+    static constexpr int kShallowPeriods = 4;
     // What is about to be heard is left as it is when the queue is replaced: the time the new
     // sound takes to reach the server and the output's rewind.
     static constexpr auto kReplaceMargin = std::chrono::milliseconds(30);
@@ -78,7 +82,7 @@ private:
     // `name` is empty; nothing when there is none now.
     bool describe(bool capture, const std::string& name, Device& device);
     void closeStream(Stream& stream);
-    // With the loop locked: sets the stream's queue to one period or to kDeepQueue.
+    // With the loop locked: sets the stream's queue to kShallowPeriods or to kDeepQueue.
     void setQueue(Stream& stream, bool deep);
     // With the loop running and locked: a new connection to the server, or null and a reason.
     pa_context* connect(std::string& reason);

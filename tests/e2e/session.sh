@@ -29,6 +29,7 @@
 #   QF_SESSION_QUIET=1  do not print where the session lives
 #   QF_PRIVATE_BUS=1    keep DBUS_SESSION_BUS_ADDRESS (set by qf_private_bus)
 #   QF_RATE, QF_SINK_FORMAT  the servers' rate (48000) and the test sink's format (float32le)
+#   QF_PULSE_LOG_LEVEL  PulseAudio's log level in logs/pulse.log (notice); debug shows underruns
 #   QF_SOUND_SERVER     pulseaudio (the default) or pipewire; PipeWire's processes get a
 #                       session bus of their own unless the test has one (qf_private_bus)
 #
@@ -244,7 +245,7 @@ CONF
     # D-Bus, no X11 bell. As root the server warns that it is meant for a user, and carries on.
     pulseaudio -n --daemonize=no --system=false --use-pid-file=false \
         --exit-idle-time=-1 --disallow-exit --realtime=false --high-priority=false \
-        --log-target=stderr --log-level=notice \
+        --log-target=stderr --log-level="${QF_PULSE_LOG_LEVEL:-notice}" \
         -L "module-native-protocol-unix socket=$PULSE_RUNTIME_PATH/native auth-anonymous=1" \
         >"$QF_SESSION_DIR/logs/pulse.log" 2>&1 &
     QF_PULSE_PID=$!
