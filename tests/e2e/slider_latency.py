@@ -208,6 +208,14 @@ def breaks_near(level, arrival, t_press, low_db, high_db):
     return found
 
 
+def ran_dry(server_log):
+    """How often PulseAudio's debug log says the program's stream has run out so far."""
+    if not server_log:
+        return 0
+    with open(server_log, errors="replace") as log:
+        return sum("Implicit underrun of 'Noise'" in line for line in log)
+
+
 def main():
     p = argparse.ArgumentParser(description=__doc__,
                                 formatter_class=argparse.RawDescriptionHelpFormatter)
@@ -225,6 +233,11 @@ def main():
     p.add_argument("--limit-ms", type=float, default=60.0)
     p.add_argument("--record-latency-ms", type=int, default=5)
     p.add_argument("--monitor", default=os.environ.get("QF_MONITOR", "qf_null.monitor"))
+    p.add_argument("--busy", type=int, default=0,
+                   help="processes that keep a core busy throughout, as a build beside it would")
+    p.add_argument("--server-log",
+                   help="PulseAudio's debug log: the Noise stream must never run dry while the "
+                        "moves are made")
     args = p.parse_args()
 
     cx, cy = (int(v) for v in args.client.split(","))
@@ -237,6 +250,8 @@ def main():
     slider_y = cy + sy + sh // 2
 
     pointer = Pointer()
+    busy = [subprocess.Popen([sys.executable, "-c", "while True: pass"])
+            for _ in range(args.busy)]
     recorder = Recorder(args.monitor, args.record_latency_ms)
     failures = []
     try:
@@ -258,6 +273,7 @@ def main():
         if playing_db < -40:
             raise RuntimeError(f"ticking the row left the sink silent ({playing_db:.1f} dBFS)")
 
+        dry_before = ran_dry(args.server_log)
         presses = []
         for i in range(args.moves):
             direction = -1 if i % 2 == 0 else 1
@@ -278,8 +294,14 @@ def main():
             time.sleep(random.uniform(0.3, 0.45))
         time.sleep(0.3)
         samples, arrival = recorder.snapshot()
+        dry = ran_dry(args.server_log) - dry_before
+        if dry > 0:
+            failures.append(f"the Noise stream ran dry {dry} times while the moves were made")
     finally:
         recorder.stop()
+        for process in busy:
+            process.kill()
+            process.wait()
 
     window_frames = int(0.004 * RATE)
     level = window_db(samples, window_frames)
