@@ -243,8 +243,10 @@ flat-volumes = no
 CONF
     # -n skips the system's default.pa, so only the modules loaded here exist: no hardware, no
     # D-Bus, no X11 bell. As root the server warns that it is meant for a user, and carries on.
+    # A desktop's server runs at a raised priority (rtkit gives it nice -11 and more), so this
+    # one does too: at normal priority it starved beside busy processes, as no desktop's does.
     pulseaudio -n --daemonize=no --system=false --use-pid-file=false \
-        --exit-idle-time=-1 --disallow-exit --realtime=false --high-priority=false \
+        --exit-idle-time=-1 --disallow-exit --realtime=false --high-priority=true \
         --log-target=stderr --log-level="${QF_PULSE_LOG_LEVEL:-notice}" \
         -L "module-native-protocol-unix socket=$PULSE_RUNTIME_PATH/native auth-anonymous=1" \
         >"$QF_SESSION_DIR/logs/pulse.log" 2>&1 &
