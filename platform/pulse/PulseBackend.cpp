@@ -371,7 +371,7 @@ AudioBackend::DeviceId PulseBackend::open(const DeviceFormat& want, bool exactRa
     attributes.tlength =
         want.capture ? static_cast<std::uint32_t>(-1) : kShallowPeriods * periodBytes;
     attributes.prebuf = static_cast<std::uint32_t>(-1);
-    attributes.minreq = want.capture ? static_cast<std::uint32_t>(-1) : periodBytes;
+    attributes.minreq = static_cast<std::uint32_t>(-1);
     attributes.fragsize = want.capture ? periodBytes : static_cast<std::uint32_t>(-1);
     // A capture keeps its timing up to date so that it can tell what is still on its way.
     const auto timing = want.capture ? PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE
@@ -455,7 +455,7 @@ void PulseBackend::setQueue(Stream& stream, bool deep) {
     attributes.tlength =
         deep ? bytes(kDeepQueue) : static_cast<std::uint32_t>(kShallowPeriods * stream.periodBytes);
     attributes.prebuf = static_cast<std::uint32_t>(-1);
-    attributes.minreq = deep ? bytes(kDeepRequest) : static_cast<std::uint32_t>(stream.periodBytes);
+    attributes.minreq = deep ? bytes(kDeepRequest) : static_cast<std::uint32_t>(-1);
     attributes.fragsize = static_cast<std::uint32_t>(-1);
     if (pa_operation* operation =
             pa_stream_set_buffer_attr(stream.stream, &attributes, nullptr, nullptr)) {

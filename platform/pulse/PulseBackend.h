@@ -34,12 +34,11 @@ public:
     // PipeWire's pulse service has its graph run at its longest quantum for the stream.
     static constexpr auto kDeepQueue = std::chrono::milliseconds(2000);
     static constexpr auto kDeepRequest = std::chrono::milliseconds(400);
-    // While someone is there the queue holds this many periods, asked for one at a time: enough
-    // to ride out a busy machine's delays in waking the program or the server (one period, and
-    // four, ran dry under load), as deep as other players go. A change does not wait for it: the
-    // queue is written over from just after what is heard. One period a request keeps
-    // PipeWire's graph at its short quantum.
-    static constexpr int kShallowPeriods = 8;
+    // While someone is there the queue holds this many periods: enough to ride out a busy
+    // machine's delays in waking the program (one period ran dry). A change does not wait for
+    // it: the queue is written over from just after what is heard. Deeper made a change later
+    // under PipeWire's pulse service, which cannot say what its graph holds.
+    static constexpr int kShallowPeriods = 4;
     // What is about to be heard is left as it is when the queue is replaced: the time the new
     // sound takes to reach the server and the output's rewind.
     static constexpr auto kReplaceMargin = std::chrono::milliseconds(30);
