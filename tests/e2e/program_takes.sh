@@ -79,17 +79,28 @@ sox -n -r "$QF_RATE" -c 2 -e float -b 32 -t raw - synth 60 sine 300-3300 vol 0.3
 echo "$!" >>"$QF_SESSION_DIR/spawned.pids"
 
 # The source's own latency: a capture started by hand, at a known moment, as the program's is.
+# Taken again when it is not within 0 to 0.2 s: on a busy machine PipeWire's pulse service
+# once took half a second to start a capture of the monitor, which is not what the program meets.
+calibrate() {
+    local calibration="$QF_SESSION_DIR/calibration.pcm" start_byte parec_pid tries
+    start_byte=$(reference_bytes)
+    parec --device="$QF_MONITOR" --format=s16le --rate=44100 --channels=2 --raw \
+        --latency-msec=20 >"$calibration" 2>/dev/null &
+    parec_pid=$!
+    for ((tries = 0; tries < 100; tries++)); do
+        (($(stat -c %s "$calibration") >= 44100 * 4 * 3 / 2)) && break
+        sleep 0.1
+    done
+    kill -INT "$parec_pid"
+    wait "$parec_pid" || true
+    placed "$calibration" "$start_byte" "$(reference_bytes)" | cut -d' ' -f1
+}
 sleep 0.5
-calibration="$QF_SESSION_DIR/calibration.pcm"
-start_byte=$(reference_bytes)
-parec --device="$QF_MONITOR" --format=s16le --rate=44100 --channels=2 --raw --latency-msec=20 \
-    >"$calibration" 2>/dev/null &
-parec_pid=$!
-sleep 1.5
-kill -INT "$parec_pid"
-wait "$parec_pid" || true
-read -r latency_ms _ <<<"$(placed "$calibration" "$start_byte" "$(reference_bytes)")"
-[[ -n $latency_ms ]] || fail "the hand-made capture could not be placed"
+for ((tries = 0; tries < 3; tries++)); do
+    latency_ms=$(calibrate)
+    [[ -n $latency_ms ]] || fail "the hand-made capture could not be placed"
+    if ((latency_ms > -50 && latency_ms < 200)); then break; fi
+done
 echo "program_takes: a capture started by hand begins ${latency_ms} ms after its start" >&2
 
 cp -a "$(dirname "$app")" "$QF_SESSION_DIR/app"
