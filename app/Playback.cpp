@@ -12,7 +12,9 @@ constexpr int kSilenceWaitMs = 1000;
 // Not sooner: a row ticked again meanwhile finds it open, and a stream that has not run for a
 // few seconds can take most of a second to close, while the sound system can do nothing else.
 constexpr int kIdleCloseMs = 4000;
-constexpr qint64 kDeepFadeHeardMs = static_cast<qint64>(Playback::kFadeSeconds * 1000) + 200;
+// The fade is rendered ahead of what is heard by all the output queues: the output stops only
+// once it can have been heard to its end, or its tail is cut off.
+constexpr qint64 kFadeHeardMs = static_cast<qint64>(Playback::kFadeSeconds * 1000) + 200;
 } // namespace
 
 Playback::Playback(NoiseEngine& engine, QObject* parent) : QObject(parent), engine_(engine) {
@@ -71,15 +73,9 @@ void Playback::playPause() {
 
 void Playback::stopOutputWhenSilent() {
     sound::MasterGain* gain = master();
-    sound::SoundDevice* device = engine_.channelDevice();
     const bool silent = gain == nullptr || (gain->settled() && gain->level() == 0.0f);
-    // From a deep queue the fade is heard a moment after it was asked, and rendered long
-    // before that: the output waits until it has been heard.
-    const bool drained =
-        device == nullptr || device->output() == nullptr || device->output()->drained();
-    const qint64 heardAfter = drained ? 0 : kDeepFadeHeardMs;
     const qint64 elapsed = pausedFor_.elapsed();
-    if ((!silent || elapsed < heardAfter) && elapsed < kSilenceWaitMs + heardAfter) {
+    if ((!silent || elapsed < kFadeHeardMs) && elapsed < kSilenceWaitMs + kFadeHeardMs) {
         return;
     }
     silenceWatch_.stop();

@@ -21,9 +21,6 @@ public:
     // Whether a person is at the program. While nobody is, an output may queue seconds of sound,
     // which costs the machine far less; a change is still heard at once.
     virtual void setAttended(bool) {}
-    // False while sound given to the output may still be waiting to be heard beyond the usual
-    // moment: deep, or not long since.
-    virtual bool drained() const { return true; }
 
     // Like open(), but an output that cannot open now goes on looking for the device in the
     // background (a sound server that starts after the program); openedLater() tells when it

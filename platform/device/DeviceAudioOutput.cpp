@@ -74,13 +74,8 @@ void DeviceAudioOutput::setAttended(bool attended) {
     device_->setDeep(deep_);
     if (!deep_) {
         // What was queued deeply is rendered again at once, so nothing waits for it.
-        lingerUntil_ = std::chrono::steady_clock::now() + kDeepLinger;
         device_->refresh();
     }
-}
-
-bool DeviceAudioOutput::drained() const {
-    return !deep_ && std::chrono::steady_clock::now() >= lingerUntil_;
 }
 
 void DeviceAudioOutput::mixChanged(void* self) noexcept {

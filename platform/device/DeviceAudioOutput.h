@@ -9,7 +9,6 @@
 #include "audio/Mixer.h"
 
 #include <atomic>
-#include <chrono>
 #include <memory>
 #include <vector>
 
@@ -37,7 +36,6 @@ public:
     void pause() override;
     void resume() override;
     void setAttended(bool attended) override;
-    bool drained() const override;
     bool openWhenAvailable(int preferredRate, std::string& reason) override;
     bool openedLater() const override { return opened(); }
 
@@ -57,8 +55,6 @@ private:
     // within it.
     static constexpr std::size_t kBlockFrames = 256;
     static constexpr std::size_t kSavedSeconds = 3;
-    // After going shallow, what was queued deeply takes this long to be heard.
-    static constexpr auto kDeepLinger = std::chrono::milliseconds(2500);
     struct SavedBlock {
         std::uint64_t at = 0;
         Mixer::Resume state;
@@ -74,7 +70,6 @@ private:
     std::uint64_t rendered_ = 0;
     // The interface's own.
     bool deep_ = false;
-    std::chrono::steady_clock::time_point lingerUntil_{};
 };
 
 } // namespace qf::sound

@@ -8,6 +8,8 @@ key=value pairs:
   fade_end      start of the silence (below --silence dBFS) that lasts to the end
   fade_start    time of the last block within 1 dB of the steady level before that
   fade_seconds  fade_end - fade_start
+  last_db       the last block before the silence, in dB against the steady level: a fade heard
+                to its end reaches silence from far down, one cut off drops from where it was cut
   slope_db_s    least-squares slope of the block levels (dB per second) while the level lies
                 between --fit-top and --fit-bottom dB below the steady level
   worst_db      the largest distance of a block from that line, in dB
@@ -67,6 +69,7 @@ def main():
         "fade_start": times[start],
         "fade_end": times[end],
         "fade_seconds": times[end] - times[start],
+        "last_db": level[end - 1] - steady,
     }
     span = np.arange(start, end)
     relative = level[span] - steady

@@ -84,6 +84,9 @@ shape=$("$QF_PYTHON" "$QF_E2E_DIR/fade_shape.py" "$QF_SESSION_DIR/pausing.raw" \
 echo "program_media: pause: $shape"
 awk -v s="$(value_of fade_seconds "$shape")" 'BEGIN { exit !(s >= 0.15 && s <= 0.45) }' ||
     fail "the fade to silence took $(value_of fade_seconds "$shape") s, not about 0.3 s"
+# Heard to its end: a fade whose tail the closing output cut off drops to silence from on high.
+awk -v l="$(value_of last_db "$shape")" 'BEGIN { exit !(l <= -25) }' ||
+    fail "the fade was cut off $(value_of last_db "$shape") dB below the steady level"
 [[ $(player status) == Paused ]] || fail "status is '$(player status)' after pause"
 [[ $(xdotool getwindowname "$main") == "Quietfield (paused)" ]] ||
     fail "the caption reads '$(xdotool getwindowname "$main")' while paused"
