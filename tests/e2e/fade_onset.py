@@ -1,10 +1,13 @@
 #!/usr/bin/env python3
 """When a linear fade to silence began in a raw recording of the test sink (float32le stereo).
 
-The amplitude (RMS of 10 ms blocks) of steady noise that fades linearly falls on a straight line;
-the line fitted where it lies between 85 % and 15 % of the steady amplitude, taken back to the
-steady amplitude, gives the moment the fade began, free of the noise's own ups and downs.
-Prints onset_s (seconds from the start of the recording) and fade_s (the line's length).
+The amplitude (RMS of 5 ms blocks) of steady noise that fades linearly is flat, then falls on a
+straight line to silence. That shape is fitted to the blocks from --steady-before on, by least
+squares over where the fall begins and how long it lasts, which gives the moment the fade began
+free of the noise's own ups and downs. (Fitting a line to the blocks that lie between two levels
+was biased: the noise's dips before the fade pass the upper level too, flattening the line and
+putting its start some 35 ms early.)
+Prints onset_s (seconds from the start of the recording) and fade_s (the fall's length).
 With --drop the fall is a step of a few ms (Mute): onset_s is then the start of the first 2 ms
 block below a tenth of the steady amplitude, and fade_s is 0.
 """
@@ -13,6 +16,30 @@ import argparse
 import sys
 
 import numpy as np
+
+
+def best_fall(times, level, onsets, lengths):
+    """(cost, onset, length) of the flat-then-linear fall among these that best fits `level`."""
+    best = (np.inf, 0.0, 0.0)
+    for length in lengths:
+        shape = np.clip(1.0 - (times[None, :] - onsets[:, None]) / length, 0.0, 1.0)
+        cost = np.sum((shape - level[None, :]) ** 2, axis=1)
+        k = int(np.argmin(cost))
+        if cost[k] < best[0]:
+            best = (float(cost[k]), float(onsets[k]), float(length))
+    return best
+
+
+def fall_fit(times, level, step):
+    """(onset, length) of the fall that best fits `level` (1 = steady): on a coarse grid, then
+    on a fine one around the coarse best. None when the sound does not end quiet."""
+    if times.size < 8 or level[-4:].mean() > 0.5:
+        return None
+    _, onset, length = best_fall(times, level, np.arange(times[0] - 0.05, times[-1], step),
+                                 np.arange(0.05, 0.8, 0.01))
+    _, onset, length = best_fall(times, level, np.arange(onset - step, onset + step, step / 10),
+                                 np.arange(max(0.02, length - 0.02), length + 0.02, 0.002))
+    return onset, length
 
 
 def main():
@@ -26,7 +53,10 @@ def main():
 
     raw = np.fromfile(args.file, dtype="<f4")
     stereo = raw[: raw.size - raw.size % 2].reshape(-1, 2).astype(np.float64)
-    block = int((0.002 if args.drop else 0.01) * args.rate)
+    # The difference of neighbouring samples: what the fade does to the level is the same, but
+    # brown and pink noise's slow swings, which make a few ms of them loud or quiet, are gone.
+    stereo = np.diff(stereo, axis=0, prepend=stereo[:1])
+    block = int((0.002 if args.drop else 0.005) * args.rate)
     blocks = stereo.shape[0] // block
     power = np.mean(stereo[: blocks * block].reshape(blocks, block * 2) ** 2, axis=1)
     amplitude = np.sqrt(power)
@@ -44,16 +74,14 @@ def main():
             return 1
         print(f"onset_s={quiet[0] * block / args.rate:.4f} fade_s=0")
         return 0
-    inside = after & (amplitude < 0.85 * steady) & (amplitude > 0.15 * steady)
-    if np.count_nonzero(inside) < 4:
+    # Least squares meets the mean of the steady level, not its median.
+    level = amplitude[after] / float(np.mean(steady_blocks))
+    fit = fall_fit(times[after], level, block / args.rate)
+    if fit is None:
         print("fade_onset: no fade after the command", file=sys.stderr)
         return 1
-    slope, intercept = np.polyfit(times[inside], amplitude[inside], 1)
-    if slope >= 0:
-        print("fade_onset: the level does not fall", file=sys.stderr)
-        return 1
-    onset = (steady - intercept) / slope
-    end = -intercept / slope
+    onset, length = fit
+    end = onset + length
     print(f"onset_s={onset:.4f} fade_s={end - onset:.3f}")
     return 0
 

@@ -112,7 +112,7 @@ read -r delay fade <<<"$timed"
 echo "program_media_unattended: the fade began ${delay} ms after the command and lasted ${fade} s" \
     "(with the window just shown: ${control} ms, ${control_fade} s)"
 ((delay <= 80)) || fail "the fade began ${delay} ms after the command"
-awk -v f="$fade" 'BEGIN { exit !(f >= 0.22 && f <= 0.42) }' ||
+awk -v f="$fade" 'BEGIN { exit !(f >= 0.25 && f <= 0.38) }' ||
     fail "the fade lasted ${fade} s, not 0.3 s: it was not heard whole"
 noise_closed() {
     ! qf_noise_playing
