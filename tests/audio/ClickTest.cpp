@@ -15,7 +15,6 @@ namespace {
 
 using namespace testkit;
 
-constexpr double kAmplitude = 0.4;
 // Enough after a change for any fade to finish and the tone to go on steadily.
 constexpr std::size_t kAfterFrames = 4096;
 // Changes are made at several points of the tone's period (about 109 output frames), so that
@@ -70,14 +69,14 @@ protected:
 
     TempDir dir_;
     // A cosine starts at its peak, so an abrupt start at the top of the file would step fully.
-    std::string tone_ = writeTone(dir_, "cosine.wav", 441.0, kAmplitude, kRecordingRate,
+    std::string tone_ = writeTone(dir_, "cosine.wav", 441.0, kToneAmplitude, kRecordingRate,
                                   kRecordingRate, 2, std::numbers::pi / 2);
     double steady_ = 0.0;
 };
 
 TEST_F(ClickTest, SteadyToneIsTheYardstick) {
     // 441 Hz at 48 kHz steps at most 2 A sin(pi f / fs) a sample.
-    EXPECT_NEAR(steady_, 2 * kAmplitude * std::sin(std::numbers::pi * 441.0 / kDeviceRate),
+    EXPECT_NEAR(steady_, 2 * kToneAmplitude * std::sin(std::numbers::pi * 441.0 / kDeviceRate),
                 0.01 * steady_);
 }
 

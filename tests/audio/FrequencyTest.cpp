@@ -15,7 +15,6 @@ namespace {
 using namespace testkit;
 
 constexpr double kToneHz = 441.0;
-constexpr double kAmplitude = 0.4;
 
 class FrequencyTest : public ::testing::Test {
 protected:
@@ -29,7 +28,7 @@ protected:
     }
 
     TempDir dir_;
-    std::string tone_ = writeTone(dir_, "tone.wav", kToneHz, kAmplitude);
+    std::string tone_ = writeTone(dir_, "tone.wav", kToneHz, kToneAmplitude);
 };
 
 TEST_F(FrequencyTest, RateScalesThePitch) {
@@ -60,7 +59,7 @@ TEST_F(FrequencyTest, OwnRateIsTheFilesRate) {
     for (int rate : {22050, 44100, 11025, 48000}) {
         SCOPED_TRACE(rate);
         const std::string path = writeTone(dir_, "rate" + std::to_string(rate) + ".wav", kToneHz,
-                                           kAmplitude, static_cast<std::size_t>(rate), rate);
+                                           kToneAmplitude, static_cast<std::size_t>(rate), rate);
         auto device = offlineDevice();
         auto buffer = loadBuffer(*device, path);
         EXPECT_EQ(buffer->GetFrequency(), rate);
@@ -137,7 +136,7 @@ TEST_F(FrequencyTest, InterpolationFollowsTheWaveformClosely) {
     for (const Case& c : {Case{1102.5, 22050, -55.0}, Case{1102.5, 30011, -55.0},
                           Case{2205.0, 22050, -40.0}, Case{2205.0, 16001, -40.0}}) {
         SCOPED_TRACE(::testing::Message() << c.toneHz << " Hz at " << c.rate);
-        const std::string path = writeTone(dir_, "fast.wav", c.toneHz, kAmplitude);
+        const std::string path = writeTone(dir_, "fast.wav", c.toneHz, kToneAmplitude);
         auto device = offlineDevice();
         auto buffer = loadBuffer(*device, path);
         buffer->SetFrequency(c.rate);

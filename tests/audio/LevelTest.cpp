@@ -13,7 +13,6 @@ namespace {
 using namespace testkit;
 
 // Kept under the limiter's knee so only volume and pan shape the level.
-constexpr double kAmplitude = 0.4;
 // 441 Hz has exactly 441 periods in one second at 48 kHz, so an RMS over it has no edge error.
 constexpr std::size_t kOneSecond = kDeviceRate;
 
@@ -37,14 +36,14 @@ protected:
     }
 
     TempDir dir_;
-    std::string tone_ = writeTone(dir_, "tone.wav", 441.0, kAmplitude);
+    std::string tone_ = writeTone(dir_, "tone.wav", 441.0, kToneAmplitude);
 };
 
 TEST_F(LevelTest, VolumeIsHundredthsOfADecibel) {
     const Sides full = playAt(0, 0);
     // Full level is the recording's own level (RMS of a sine is amplitude / sqrt 2).
-    EXPECT_NEAR(full.left / (kAmplitude / std::numbers::sqrt2), 1.0, 0.01);
-    EXPECT_NEAR(full.right / (kAmplitude / std::numbers::sqrt2), 1.0, 0.01);
+    EXPECT_NEAR(full.left / (kToneAmplitude / std::numbers::sqrt2), 1.0, 0.01);
+    EXPECT_NEAR(full.right / (kToneAmplitude / std::numbers::sqrt2), 1.0, 0.01);
 
     for (std::int32_t volume : {-600, -1, -2000, -4500, -9000}) {
         SCOPED_TRACE(volume);

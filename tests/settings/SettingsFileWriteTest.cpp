@@ -28,12 +28,6 @@ MixerSettings someMix() {
     return mix;
 }
 
-mode_t modeOf(const std::filesystem::path& file) {
-    struct stat st {};
-    ::stat(file.c_str(), &st);
-    return st.st_mode & 07777;
-}
-
 // A failed write must leave the old file as it was and nothing of its own behind.
 void expectOldFileAlone(const TempFolder& folder, const std::string& name) {
     EXPECT_EQ(TempFolder::bytesOf(folder / name), kOld);
@@ -75,8 +69,8 @@ TEST(SettingsFileWrite, ANewFileGetsTheModeTheUmaskAllows) {
     const bool narrow = SettingsFile::write(folder / "b.qfc", someMix(), error);
     ::umask(saved);
     ASSERT_TRUE(wide && narrow) << error;
-    EXPECT_EQ(modeOf(folder / "a.qfc"), 0644u);
-    EXPECT_EQ(modeOf(folder / "b.qfc"), 0600u);
+    EXPECT_EQ(TempFolder::modeOf(folder / "a.qfc"), 0644u);
+    EXPECT_EQ(TempFolder::modeOf(folder / "b.qfc"), 0600u);
 }
 
 TEST(SettingsFileWrite, AReadOnlyOldFileInAWritableFolderIsReplaced) {

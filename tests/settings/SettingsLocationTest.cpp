@@ -9,7 +9,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <optional>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -18,7 +17,7 @@ using qf::test::TempFolder;
 
 namespace {
 
-const std::string kLine = "0,0,0,0,0,0,0,0,0,0,1000,1000,1000,1000,1000\r\n";
+const std::string kZeroLine = "0,0,0,0,0,0,0,0,0,0,1000,1000,1000,1000,1000\r\n";
 
 using qf::test::ScopedEnv;
 
@@ -33,10 +32,10 @@ protected:
             return p.parent_path() != app_.path() || appFileWritable_;
         });
     }
-    void putApp() const { app_.put("settings.ini", kLine); }
+    void putApp() const { app_.put("settings.ini", kZeroLine); }
     void putUser() const {
         fs::create_directories(user_);
-        std::ofstream(user_ / "settings.ini") << kLine;
+        std::ofstream(user_ / "settings.ini") << kZeroLine;
     }
 
     TempFolder app_;
@@ -45,12 +44,6 @@ protected:
     bool appFolderWritable_ = true;
     bool appFileWritable_ = true;
 };
-
-mode_t modeOf(const fs::path& p) {
-    struct stat st {};
-    ::stat(p.c_str(), &st);
-    return st.st_mode & 07777;
-}
 
 } // namespace
 
@@ -74,8 +67,8 @@ TEST_F(SettingsLocationRules, AnUnwritableApplicationFolderSendsWritesToTheUserF
     EXPECT_FALSE(fs::exists(user_)) << "reading creates nothing";
     EXPECT_EQ(location().writePath(), user_ / "settings.ini");
     EXPECT_TRUE(fs::is_directory(user_)) << "the folder is made ready for the write";
-    EXPECT_EQ(modeOf(user_), 0700u);
-    EXPECT_EQ(modeOf(user_.parent_path()), 0700u);
+    EXPECT_EQ(TempFolder::modeOf(user_), 0700u);
+    EXPECT_EQ(TempFolder::modeOf(user_.parent_path()), 0700u);
 }
 
 TEST_F(SettingsLocationRules, AnUnwritableApplicationFolderStillGivesItsFileAtFirstStart) {
@@ -121,7 +114,7 @@ TEST_F(SettingsLocationRules, AReadOnlyFileInTheApplicationFolderSendsWritesAway
 }
 
 TEST_F(SettingsLocationRules, TheApplicationFolderFileIsFoundInAnyLetterCase) {
-    app_.put("Settings.INI", kLine);
+    app_.put("Settings.INI", kZeroLine);
     EXPECT_EQ(location().readPath(), app_ / "Settings.INI");
     EXPECT_EQ(location().writePath(), app_ / "Settings.INI") << "rewritten, not doubled";
 }

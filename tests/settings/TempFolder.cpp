@@ -45,6 +45,10 @@ std::string TempFolder::bytesOf(const fs::path& file) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+unsigned TempFolder::modeOf(const fs::path& file) {
+    return static_cast<unsigned>(fs::status(file).permissions());
+}
+
 int TempFolder::temporariesOf(const std::string& name) const {
     int count = 0;
     for (const auto& entry : fs::directory_iterator(path_)) {

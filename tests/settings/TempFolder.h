@@ -20,6 +20,8 @@ public:
     // Writes exactly these bytes, replacing any file of that name.
     std::filesystem::path put(const std::string& name, std::string_view bytes) const;
     static std::string bytesOf(const std::filesystem::path& file);
+    // The permission bits of a file or folder.
+    static unsigned modeOf(const std::filesystem::path& file);
     // How many temporaries of a write to `name` lie in the folder.
     int temporariesOf(const std::string& name) const;
 
