@@ -12,7 +12,6 @@ namespace {
 
 using namespace testkit;
 
-// Kept under the limiter's knee so only volume and pan shape the level.
 // 441 Hz has exactly 441 periods in one second at 48 kHz, so an RMS over it has no edge error.
 constexpr std::size_t kOneSecond = kDeviceRate;
 

@@ -23,7 +23,8 @@ constexpr std::uint32_t kEngineFlags = 0x80E2;
 constexpr WaveFormatEx kEngineFormat{WAVE_FORMAT_PCM, 2, 4, 16, 0};
 constexpr int kDeviceRate = DirectSound::kPreferredRate;
 constexpr int kRecordingRate = 22050;
-// The peak of the test tones: loud, with room below full scale for every gain the tests set.
+// The peak of the test tones: loud, yet under the limiter's knee, so that only the gains a test
+// sets shape the level.
 constexpr double kToneAmplitude = 0.4;
 // How long every gain change takes to settle, with room to spare (the ramp is about 5 ms).
 constexpr std::size_t kSettleFrames = 1024;
