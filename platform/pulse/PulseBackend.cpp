@@ -27,6 +27,33 @@ void wakeWaiter(pa_threaded_mainloop* loop) {
     pa_threaded_mainloop_signal(loop, 0);
 }
 
+std::uint32_t bytesOf(std::chrono::milliseconds time, const pa_sample_spec* format) {
+    return static_cast<std::uint32_t>(
+        pa_usec_to_bytes(static_cast<pa_usec_t>(time.count()) * PA_USEC_PER_MSEC, format));
+}
+
+// The buffer a playback stream asks for: kShallowPeriods periods, or kDeepQueue. Both servers
+// give the output (tlength - 2 minreq) / 2 of it; on a graph server that is the graph's cycle,
+// kept short with the request half the queue.
+pa_buffer_attr queueFor(const pa_sample_spec* format, std::size_t frameBytes,
+                        std::size_t periodBytes, bool deep, bool graph) {
+    pa_buffer_attr attributes{};
+    attributes.maxlength = static_cast<std::uint32_t>(-1);
+    attributes.tlength =
+        deep ? bytesOf(PulseBackend::kDeepQueue, format)
+             : static_cast<std::uint32_t>(PulseBackend::kShallowPeriods * periodBytes);
+    attributes.prebuf = static_cast<std::uint32_t>(-1);
+    attributes.minreq =
+        deep ? bytesOf(PulseBackend::kDeepRequest, format) : static_cast<std::uint32_t>(-1);
+    const std::uint32_t cycle = bytesOf(PulseBackend::kGraphCycle, format);
+    if (graph && attributes.tlength / 2 > cycle + frameBytes) {
+        attributes.minreq = attributes.tlength / 2 - cycle;
+        attributes.minreq -= attributes.minreq % static_cast<std::uint32_t>(frameBytes);
+    }
+    attributes.fragsize = static_cast<std::uint32_t>(-1);
+    return attributes;
+}
+
 // libpulse's own thread: the server asks for `wanted` bytes more. They are rendered straight into
 // the server's memory, whole frames at a time.
 void onWritable(pa_stream* stream, std::size_t wanted, void* data) {
@@ -226,6 +253,27 @@ template <typename Done> bool PulseBackend::finish(pa_operation* operation, Done
     return finished;
 }
 
+bool PulseBackend::isGraphServer() {
+    struct Answer {
+        pa_threaded_mainloop* loop;
+        bool done = false;
+        bool graph = false;
+    } answer{loop_};
+    finish(pa_context_get_server_info(
+               context_,
+               [](pa_context*, const pa_server_info* info, void* data) {
+                   auto* into = static_cast<Answer*>(data);
+                   // "PulseAudio (on PipeWire 1.4.2)", as its pulse service names itself.
+                   into->graph = info != nullptr && info->server_name != nullptr &&
+                                 std::strstr(info->server_name, "PipeWire") != nullptr;
+                   into->done = true;
+                   wakeWaiter(into->loop);
+               },
+               &answer),
+           [&] { return answer.done; });
+    return answer.graph;
+}
+
 bool PulseBackend::start(std::string& reason) {
     stop();
     loop_ = pa_threaded_mainloop_new();
@@ -241,6 +289,7 @@ bool PulseBackend::start(std::string& reason) {
     pa_threaded_mainloop_lock(loop_);
     context_ = connect(reason);
     if (context_ != nullptr) {
+        graphServer_ = isGraphServer();
         // Heard as they happen, so that the owner need not keep asking.
         pa_context_set_subscribe_callback(
             context_,
@@ -366,13 +415,13 @@ AudioBackend::DeviceId PulseBackend::open(const DeviceFormat& want, bool exactRa
     pa_stream_set_state_callback(owned->stream, onStreamState, this);
 
     const auto periodBytes = static_cast<std::uint32_t>(owned->periodBytes);
-    pa_buffer_attr attributes{};
-    attributes.maxlength = static_cast<std::uint32_t>(-1);
-    attributes.tlength =
-        want.capture ? static_cast<std::uint32_t>(-1) : kShallowPeriods * periodBytes;
-    attributes.prebuf = static_cast<std::uint32_t>(-1);
-    attributes.minreq = static_cast<std::uint32_t>(-1);
-    attributes.fragsize = want.capture ? periodBytes : static_cast<std::uint32_t>(-1);
+    pa_buffer_attr attributes =
+        queueFor(&spec, owned->frameBytes, owned->periodBytes, false, graphServer_);
+    if (want.capture) {
+        attributes.tlength = static_cast<std::uint32_t>(-1);
+        attributes.minreq = static_cast<std::uint32_t>(-1);
+        attributes.fragsize = periodBytes;
+    }
     // A capture keeps its timing up to date so that it can tell what is still on its way.
     const auto timing = want.capture ? PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE
                                      : PA_STREAM_NOFLAGS;
@@ -445,18 +494,9 @@ void PulseBackend::pause(DeviceId device, bool paused) {
 }
 
 void PulseBackend::setQueue(Stream& stream, bool deep) {
-    const pa_sample_spec* sampleFormat = pa_stream_get_sample_spec(stream.stream);
-    const auto bytes = [sampleFormat](std::chrono::milliseconds time) {
-        return static_cast<std::uint32_t>(pa_usec_to_bytes(
-            static_cast<pa_usec_t>(time.count()) * PA_USEC_PER_MSEC, sampleFormat));
-    };
-    pa_buffer_attr attributes{};
-    attributes.maxlength = static_cast<std::uint32_t>(-1);
-    attributes.tlength =
-        deep ? bytes(kDeepQueue) : static_cast<std::uint32_t>(kShallowPeriods * stream.periodBytes);
-    attributes.prebuf = static_cast<std::uint32_t>(-1);
-    attributes.minreq = deep ? bytes(kDeepRequest) : static_cast<std::uint32_t>(-1);
-    attributes.fragsize = static_cast<std::uint32_t>(-1);
+    const pa_buffer_attr attributes =
+        queueFor(pa_stream_get_sample_spec(stream.stream), stream.frameBytes, stream.periodBytes,
+                 deep, graphServer_);
     if (pa_operation* operation =
             pa_stream_set_buffer_attr(stream.stream, &attributes, nullptr, nullptr)) {
         pa_operation_unref(operation);
@@ -515,8 +555,8 @@ void PulseBackend::refresh(DeviceId device) {
     // back what it holds of that, as it does for any write behind what it has taken.
     const pa_sample_spec* sampleFormat = pa_stream_get_sample_spec(stream.stream);
     const auto held = static_cast<std::int64_t>(pa_usec_to_bytes(timing->sink_usec, sampleFormat));
-    const auto margin = static_cast<std::int64_t>(pa_usec_to_bytes(
-        static_cast<pa_usec_t>(kReplaceMargin.count()) * PA_USEC_PER_MSEC, sampleFormat));
+    const auto margin = static_cast<std::int64_t>(
+        bytesOf(graphServer_ ? kGraphMargin : kReplaceMargin, sampleFormat));
     const std::int64_t unheard = timing->write_index - (timing->read_index - held) - margin;
     const auto frameBytes = static_cast<std::int64_t>(stream.frameBytes);
     // Less than a quarter of a period is not worth the work.

@@ -30,8 +30,7 @@ public:
     static constexpr auto kConnectWait = std::chrono::milliseconds(1500);
     static constexpr auto kQueryWait = std::chrono::milliseconds(300);
     // A deep output's queue, and how much of it the server asks for at a time. PulseAudio gives
-    // its output (tlength - 2 minreq) / 2 of it: 600 ms, so that the output wakes rarely too;
-    // PipeWire's pulse service has its graph run at its longest quantum for the stream.
+    // its output (tlength - 2 minreq) / 2 of it: 600 ms, so that the output wakes rarely too.
     static constexpr auto kDeepQueue = std::chrono::milliseconds(2000);
     static constexpr auto kDeepRequest = std::chrono::milliseconds(400);
     // While someone is there the queue holds this many periods: enough to ride out a busy
@@ -42,6 +41,13 @@ public:
     // What is about to be heard is left as it is when the queue is replaced: the time the new
     // sound takes to reach the server and the output's rewind.
     static constexpr auto kReplaceMargin = std::chrono::milliseconds(30);
+    // PipeWire's pulse service plays in its graph's cycles, as long as the shortest latency any
+    // stream asks for, and has taken a cycle more than is being heard: a change waits there
+    // up to three cycles. The streams ask for cycles of 512 frames at 48 kHz, deep or not, so
+    // that a change is heard within 60 ms; how rarely the program is asked to write is the
+    // request's own size. Written over, the queue is left alone for a cycle and the way there.
+    static constexpr auto kGraphCycle = std::chrono::milliseconds(12);
+    static constexpr auto kGraphMargin = std::chrono::milliseconds(15);
 
     PulseBackend();
     ~PulseBackend() override;
@@ -83,6 +89,8 @@ private:
     // `name` is empty; nothing when there is none now.
     bool describe(bool capture, const std::string& name, Device& device);
     void closeStream(Stream& stream);
+    // With the loop locked: whether the server is PipeWire's pulse service.
+    bool isGraphServer();
     // With the loop locked: sets the stream's queue to kShallowPeriods or to kDeepQueue.
     void setQueue(Stream& stream, bool deep);
     // With the loop running and locked: a new connection to the server, or null and a reason.
@@ -91,6 +99,8 @@ private:
 
     pa_threaded_mainloop* loop_ = nullptr;
     pa_context* context_ = nullptr;
+    // The server is PipeWire's pulse service, which runs a graph in cycles.
+    bool graphServer_ = false;
     std::map<DeviceId, std::unique_ptr<Stream>> streams_;
     DeviceId nextId_ = 1;
     std::unique_ptr<PulseRouting> routing_;

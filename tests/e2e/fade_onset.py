@@ -8,6 +8,9 @@ free of the noise's own ups and downs. (Fitting a line to the blocks that lie be
 was biased: the noise's dips before the fade pass the upper level too, flattening the line and
 putting its start some 35 ms early.)
 Prints onset_s (seconds from the start of the recording) and fade_s (the fall's length).
+Given the recording's arrival times (stamped_record.py) and --asked-at, the moment of the
+command on the same clock, it places the command by that and prints delay_ms too: from the
+command to the fall's start at the sink.
 With --drop the fall is a step of a few ms (Mute): onset_s is then the start of the first 2 ms
 block below a tenth of the steady amplitude, and fade_s is 0.
 """
@@ -16,6 +19,8 @@ import argparse
 import sys
 
 import numpy as np
+
+from stamped_record import frame_at, heard_at, read_times
 
 
 def best_fall(times, level, onsets, lengths):
@@ -46,10 +51,26 @@ def main():
     p = argparse.ArgumentParser(description=__doc__)
     p.add_argument("file")
     p.add_argument("--rate", type=int, default=48000)
-    p.add_argument("--steady-before", type=float, required=True,
+    p.add_argument("--steady-before", type=float,
                    help="seconds into the recording before which the sound is steady")
+    p.add_argument("--times", help="the recording's arrival times (FILE.times)")
+    p.add_argument("--asked-at", type=float,
+                   help="with --times: when the command was given, on the recorder's clock")
     p.add_argument("--drop", action="store_true", help="a step to silence, not a fade")
     args = p.parse_args()
+    stamps = None
+    if args.times and args.asked_at is not None:
+        stamps = read_times(args.times)
+        args.steady_before = frame_at(args.asked_at, *stamps, args.rate) / args.rate
+    elif args.steady_before is None:
+        p.error("--steady-before, or --times with --asked-at, is needed")
+
+    def report(onset, fade):
+        delay = ""
+        if stamps is not None:
+            at = heard_at(round(onset * args.rate), *stamps, args.rate)
+            delay = f" delay_ms={(at - args.asked_at) * 1000:.1f}"
+        print(f"onset_s={onset:.4f} fade_s={fade:.3f}{delay}")
 
     raw = np.fromfile(args.file, dtype="<f4")
     stereo = raw[: raw.size - raw.size % 2].reshape(-1, 2).astype(np.float64)
@@ -72,7 +93,7 @@ def main():
         if quiet.size == 0:
             print("fade_onset: the level does not drop after the command", file=sys.stderr)
             return 1
-        print(f"onset_s={quiet[0] * block / args.rate:.4f} fade_s=0")
+        report(quiet[0] * block / args.rate, 0.0)
         return 0
     # Least squares meets the mean of the steady level, not its median.
     level = amplitude[after] / float(np.mean(steady_blocks))
@@ -82,7 +103,7 @@ def main():
         return 1
     onset, length = fit
     end = onset + length
-    print(f"onset_s={onset:.4f} fade_s={end - onset:.3f}")
+    report(onset, end - onset)
     return 0
 
 

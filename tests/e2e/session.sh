@@ -611,15 +611,24 @@ qf_session_start() {
 }
 
 # Records the null sink's monitor (everything played to the default sink), or the monitor
-# source named in $2, into a raw file: float32le, $QF_RATE Hz, stereo.
+# source named in $2, into a raw file: float32le, $QF_RATE Hz, stereo. With QF_RECORD_STAMPED=1
+# the recorder also notes when each block arrived, and leaves PipeWire's graph cycling as it
+# would without it (stamped_record.py).
 qf_record_start() {
     local file=$1 source=${2:-$QF_MONITOR}
     if qf_alive "$QF_RECORD_PID"; then
         qf_log "already recording"
         return 1
     fi
-    parec --device="$source" --format=float32le --rate="$QF_RATE" --channels=2 \
-        --latency-msec=20 --raw >"$file" 2>"$QF_SESSION_DIR/logs/parec.log" &
+    if [[ ${QF_RECORD_STAMPED:-0} == 1 ]]; then
+        local native=()
+        [[ $QF_SOUND_SERVER == pipewire ]] && native=(--pipewire)
+        "$QF_PYTHON" "$QF_E2E_DIR/stamped_record.py" "$file" --device="$source" \
+            --rate="$QF_RATE" "${native[@]}" 2>"$QF_SESSION_DIR/logs/parec.log" &
+    else
+        parec --device="$source" --format=float32le --rate="$QF_RATE" --channels=2 \
+            --latency-msec=20 --raw >"$file" 2>"$QF_SESSION_DIR/logs/parec.log" &
+    fi
     QF_RECORD_PID=$!
     echo "$QF_RECORD_PID" >>"$QF_SESSION_DIR/spawned.pids"
     # parec opens its stream asynchronously; wait until the server lists it, so that nothing

@@ -285,7 +285,7 @@ def main():
                 queued, kind = noise_queue()
                 print(f"slider_latency: after {args.first_after:.0f} s without input the Noise "
                       f"stream's {kind} is {queued:.0f} ms")
-                if args.deep and not is_deep(queued, kind):
+                if args.deep and not is_deep(queued):
                     failures.append(f"nobody there, the stream's {kind} was only {queued:.0f} ms")
             t = pointer.press()
             time.sleep(0.04)
