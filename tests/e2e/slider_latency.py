@@ -19,6 +19,11 @@ little a low-latency writer adds; its median is subtracted from every move, whic
 program's own path from X event to sink (X server, Qt, the mixer's period, SDL and server
 buffering) and at most a few ms of the control's own writing path too little.
 
+With --at-sink there is no control: every frame is given the time it was at the sink
+(stamped_record.py), and under PipeWire the recorder is one that leaves the graph's cycle as
+the program alone sets it, where a low-latency parec would shorten it. "Arrival" and "monitor"
+are then both the time at the sink.
+
 Prints every figure and exits 1 when the median move is at or above --limit-ms, or when a
 press did not change the level as it should.
 """
@@ -36,6 +41,7 @@ import time
 import numpy as np
 
 from noise_queue import is_deep, noise_queue
+from stamped_record import blocks_of, recorder_command, sink_times
 
 RATE = 48000
 CHANNELS = 2
@@ -44,13 +50,17 @@ PAGE_DB = 8.0  # one page of a volume slider is 800 hundredths of a decibel
 
 
 class Recorder:
-    """The sink's monitor through parec, every block stamped with its arrival time."""
+    """The sink's monitor through parec, every block stamped with its arrival time; or, timed
+    at the sink, through stamped_record.py's recorder, each frame given the time it was at the
+    sink."""
 
-    def __init__(self, device, latency_ms):
-        self.proc = subprocess.Popen(
-            ["parec", f"--device={device}", "--format=float32le", f"--rate={RATE}",
-             f"--channels={CHANNELS}", f"--latency-msec={latency_ms}", "--raw"],
-            stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+    def __init__(self, device, latency_ms, at_sink=False):
+        command = (recorder_command(device, RATE, os.environ.get("QF_SOUND_SERVER") == "pipewire")
+                   if at_sink else
+                   ["parec", f"--device={device}", "--format=float32le", f"--rate={RATE}",
+                    f"--channels={CHANNELS}", f"--latency-msec={latency_ms}", "--raw"])
+        self.at_sink = at_sink
+        self.proc = subprocess.Popen(command, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
         self.blocks = []  # (arrival, bytes)
         self.lock = threading.Lock()
         self.thread = threading.Thread(target=self._read, daemon=True)
@@ -78,6 +88,10 @@ class Recorder:
         raw = b"".join(b for _, b in blocks)
         usable = len(raw) - len(raw) % FRAME_BYTES
         samples = np.frombuffer(raw[:usable], dtype="<f4").reshape(-1, CHANNELS)
+        if self.at_sink:
+            total = np.cumsum([len(b) for _, b in blocks])
+            ends, arrivals = blocks_of(zip(total, (t for t, _ in blocks)))
+            return samples, sink_times(samples.shape[0], ends, arrivals, RATE)
         arrival = np.empty(samples.shape[0])
         end_bytes = 0
         start = 0
@@ -232,6 +246,9 @@ def main():
     p.add_argument("--bursts", type=int, default=10)
     p.add_argument("--limit-ms", type=float, default=60.0)
     p.add_argument("--record-latency-ms", type=int, default=5)
+    p.add_argument("--at-sink", action="store_true",
+                   help="time each frame at the sink (stamped_record.py), with no control, and "
+                        "under PipeWire with a recorder that leaves the graph's cycle alone")
     p.add_argument("--monitor", default=os.environ.get("QF_MONITOR", "qf_null.monitor"))
     p.add_argument("--busy", type=int, default=0,
                    help="processes that keep a core busy throughout, as a build beside it would")
@@ -252,14 +269,16 @@ def main():
     pointer = Pointer()
     busy = [subprocess.Popen([sys.executable, "-c", "while True: pass"])
             for _ in range(args.busy)]
-    recorder = Recorder(args.monitor, args.record_latency_ms)
+    recorder = Recorder(args.monitor, args.record_latency_ms, args.at_sink)
     failures = []
     try:
-        capture = measure_capture(recorder, args.bursts)
-        capture_s = statistics.median(capture)
-        print("slider_latency: capture delay (control bursts, write to arrival) ms: "
-              + " ".join(f"{d * 1000:.1f}" for d in capture)
-              + f"; median {capture_s * 1000:.1f}")
+        capture_s = 0.0
+        if not args.at_sink:
+            capture = measure_capture(recorder, args.bursts)
+            capture_s = statistics.median(capture)
+            print("slider_latency: capture delay (control bursts, write to arrival) ms: "
+                  + " ".join(f"{d * 1000:.1f}" for d in capture)
+                  + f"; median {capture_s * 1000:.1f}")
 
         pointer.move(cx + bx, cy + by)
         time.sleep(0.1)

@@ -27,31 +27,59 @@ import numpy as np
 FRAME_BYTES = 8
 
 
-def read_times(path):
-    """Each block's end in frames and its arrival, as two arrays. Reads that came within 2 ms of
-    the one before are one block that the pipe happened to split."""
+def recorder_command(device, rate, pipewire):
+    """The recorder for a sink's monitor: PipeWire's own client, or parec."""
+    if pipewire:
+        return ["pw-record", f"--target={device.removesuffix('.monitor')}",
+                "--properties=stream.capture.sink=true", "--latency=200ms", "--format=f32",
+                f"--rate={rate}", "--channels=2", "-"]
+    return ["parec", f"--device={device}", "--format=float32le", f"--rate={rate}",
+            "--channels=2", "--latency-msec=20", "--raw"]
+
+
+def blocks_of(reads):
+    """Each block's end in frames and its arrival, as two arrays, from (end in bytes, arrival)
+    of every read. Reads that came within 2 ms of the one before are one block that the pipe
+    happened to split."""
     ends, arrivals = [], []
-    with open(path) as times:
-        for line in times:
-            end, arrival = int(line.split()[0]) // FRAME_BYTES, float(line.split()[1])
-            if arrivals and arrival - arrivals[-1] < 0.002:
-                ends[-1] = end
-            else:
-                ends.append(end)
-                arrivals.append(arrival)
+    for end, arrival in reads:
+        if arrivals and arrival - arrivals[-1] < 0.002:
+            ends[-1] = end // FRAME_BYTES
+        else:
+            ends.append(end // FRAME_BYTES)
+            arrivals.append(arrival)
     return np.array(ends), np.array(arrivals)
 
 
-def heard_at(frame, ends, arrivals, rate):
-    """When this frame (an index into the recording) was at the sink. The sink plays on without
-    a break, so frame k is at its start time plus k / rate; that start is taken from the blocks
-    around the frame, as the median of each block's arrival less its place in the recording: a
-    block that came late, or that gathered two, does not move it."""
+def read_times(path):
+    with open(path) as times:
+        return blocks_of((int(line.split()[0]), float(line.split()[1])) for line in times)
+
+
+def _start_near(frame, ends, arrivals, rate):
+    """The sink's start as the blocks within half a second of this frame tell it: the median of
+    each block's arrival less its place in the recording, so that a block that came late, or
+    that gathered two, does not move it."""
     starts = np.concatenate(([0], ends[:-1]))
     near = np.abs(starts - frame) < rate // 2
     if not near.any():
         near = np.ones(starts.size, dtype=bool)
-    return float(np.median(arrivals[near] - starts[near] / rate)) + frame / rate
+    return float(np.median(arrivals[near] - starts[near] / rate))
+
+
+def heard_at(frame, ends, arrivals, rate):
+    """When this frame (an index into the recording) was at the sink: the sink plays on without
+    a break, so it is the sink's start plus frame / rate."""
+    return _start_near(frame, ends, arrivals, rate) + frame / rate
+
+
+def sink_times(count, ends, arrivals, rate):
+    """heard_at() for each of the recording's first `count` frames."""
+    starts = np.concatenate(([0], ends[:-1]))
+    start = np.array([_start_near(s, ends, arrivals, rate) for s in starts])
+    frames = np.arange(count)
+    block = np.minimum(np.searchsorted(ends, frames, side="right"), ends.size - 1)
+    return start[block] + frames / rate
 
 
 def frame_at(t, ends, arrivals, rate):
@@ -70,14 +98,8 @@ def main():
     p.add_argument("--pipewire", action="store_true", help="record with PipeWire's own client")
     args = p.parse_args()
 
-    if args.pipewire:
-        command = ["pw-record", f"--target={args.device.removesuffix('.monitor')}",
-                   "--properties=stream.capture.sink=true", "--latency=200ms", "--format=f32",
-                   f"--rate={args.rate}", "--channels=2", "-"]
-    else:
-        command = ["parec", f"--device={args.device}", "--format=float32le",
-                   f"--rate={args.rate}", "--channels=2", "--latency-msec=20", "--raw"]
-    recorder = subprocess.Popen(command, stdout=subprocess.PIPE)
+    recorder = subprocess.Popen(recorder_command(args.device, args.rate, args.pipewire),
+                                stdout=subprocess.PIPE)
 
     def finish(*_):
         recorder.send_signal(signal.SIGINT)
