@@ -30,10 +30,12 @@ AppWindows::~AppWindows() {
     delete main_;
 }
 
-void AppWindows::start() {
+void AppWindows::start(bool minimised) {
+    startMinimised_ = minimised;
     splash_ = new SplashWindow(appFolder_);
     connect(splash_, &SplashWindow::timerFired, this, [this] {
         showMain();
+        startMinimised_ = false;
         if (splash_) {
             splash_->close();
         }
@@ -70,7 +72,7 @@ void AppWindows::showMain() {
     connect(main_, &MainWindow::helpRequested, this, &AppWindows::openHelp);
     connect(main_, &MainWindow::recordRequested, this, &AppWindows::showRecorder);
     emit mainWindowCreated(main_);
-    main_->load();
+    main_->load(startMinimised_);
     // A mix that starts with no row on leaves nothing for the output to do.
     if (playback_) {
         playback_->followRows();

@@ -31,8 +31,9 @@ public:
                         Shell* shell = nullptr, mci::MediaCommandSender* media = nullptr);
     ~AppWindows() override;
 
-    // The program's start: the splash first; its timer brings up the main window.
-    void start();
+    // The program's start: the splash first; its timer brings up the main window, minimised if
+    // asked.
+    void start(bool minimised = false);
     // Shows the main window, loading it (and starting the sound) the first time.
     void showMain();
     // What the desktop asks for when the program is started again: the main window to the
@@ -74,6 +75,7 @@ private:
     static void bringForward(QWidget* window);
 
     std::string appFolder_;
+    bool startMinimised_ = false;
     sound::DirectSound::OutputFactory outputs_;
     QtShell ownShell_;
     Shell& shell_;

@@ -34,6 +34,10 @@ ProgramOptions ProgramOptions::parse(const QStringList& arguments) {
                        "set instead."),
         QStringLiteral("TIME"));
     parser.addOption(sleep);
+    const QCommandLineOption minimised(
+        QStringLiteral("minimised"),
+        QStringLiteral("Start with the main window minimised, the stored mix playing."));
+    parser.addOption(minimised);
 
     ProgramOptions options;
     const QString name = QStringLiteral("quietfield");
@@ -61,6 +65,7 @@ ProgramOptions ProgramOptions::parse(const QStringList& arguments) {
         return usageError(QStringLiteral("unexpected argument '%1'")
                               .arg(parser.positionalArguments().constFirst()));
     }
+    options.minimised = parser.isSet(minimised);
     if (parser.isSet(sleep)) {
         std::string error;
         options.sleepMinutes = SleepDuration::parse(parser.value(sleep).toStdString(), error);

@@ -1,4 +1,5 @@
 #include "app/AppWindows.h"
+#include "app/LoginStart.h"
 #include "app/MediaSession.h"
 #include "app/OutputSelection.h"
 #include "app/ProgramOptions.h"
@@ -132,6 +133,11 @@ int main(int argc, char* argv[]) {
         deadline.arm();
         windows.closeAll();
     };
+    qf::LoginStart loginStart(qf::LoginStart::entryInConfigFolder(),
+                              QCoreApplication::applicationFilePath());
+    QObject::connect(
+        &windows, &qf::AppWindows::mainWindowCreated, &loginStart,
+        [&loginStart](qf::MainWindow* main) { loginStart.follow(main, main->messages()); });
     qf::TerminationSignals termination;
     QObject::connect(&termination, &qf::TerminationSignals::closeRequested, &windows, closeProgram);
     qf::SleepTimer sleep(qf::SleepTimer::minuteFromEnvironment());
@@ -139,7 +145,7 @@ int main(int argc, char* argv[]) {
     if (registration == qf::MprisService::Registration::Registered) {
         session.attach(player);
     }
-    windows.start();
+    windows.start(options.minimised);
     if (options.sleepMinutes) {
         session.sleepIn(*options.sleepMinutes);
     }

@@ -161,12 +161,16 @@ void MainWindow::showCaption() {
     setWindowTitle(caption);
 }
 
-void MainWindow::load() {
+void MainWindow::load(bool minimised) {
     if (const QScreen* screen = this->screen()) {
         adjustSize();
         move(screen->availableGeometry().center() - rect().center());
     }
-    show();
+    if (minimised) {
+        showMinimized();
+    } else {
+        show();
+    }
     layout_->panSlider->setFocus();
     Initialise();
     PlaySound();

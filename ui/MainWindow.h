@@ -31,9 +31,9 @@ public:
                QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    // The window's load handling: show itself first, so it is on screen before any sound work,
-    // then build the engine and start it.
-    void load();
+    // The window's load handling: show itself first (minimised, if asked), so it is on screen
+    // before any sound work, then build the engine and start it.
+    void load(bool minimised = false);
     void Initialise();
     void PlaySound();
     void StopSound();
@@ -52,6 +52,7 @@ public:
 
     MainWindowLayout& controlsLayout() { return *layout_; }
     MainWindowMenu& menu() { return *menu_; }
+    MessageBox& messages() { return messages_; }
     Backdrop& client() { return *client_; }
     NoiseEngine& engine() { return engine_; }
     MixerControls& mixer() { return controls_; }

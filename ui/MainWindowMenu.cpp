@@ -52,6 +52,12 @@ MainWindowMenu::MainWindowMenu(QMenuBar* bar) {
     separator(sleepMenu, "sleepSep");
     sleepCancelAction = item(sleepMenu, "sleepCancel", QStringLiteral("&Cancel"));
 
+    // Our own settings that are not the mix's.
+    optionsMenu = bar->addMenu(QStringLiteral("O&ptions"));
+    optionsMenu->setObjectName(QStringLiteral("options"));
+    startAtLoginAction = item(optionsMenu, "startAtLogin", QStringLiteral("Start at &Login"));
+    startAtLoginAction->setCheckable(true);
+
     helpMenu = bar->addMenu(QStringLiteral("&Help"));
     helpMenu->setObjectName(QStringLiteral("help"));
     helpAction = item(helpMenu, "help2", QStringLiteral("&Help"));

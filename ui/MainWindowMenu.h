@@ -9,8 +9,9 @@
 namespace qf {
 
 // The main window's menu bar: "Menu" with the configuration commands and Exit; "Output", filled
-// with the sound server's outputs as it opens; "Sleep" with the sleep timer's times; "Help" with
-// the help document, Contact Us and About. F10 opens the first menu.
+// with the sound server's outputs as it opens; "Sleep" with the sleep timer's times; "Options"
+// with the program's own settings; "Help" with the help document, Contact Us and About. F10 opens
+// the first menu.
 class MainWindowMenu {
 public:
     // The sleep timer's choices, in minutes.
@@ -29,6 +30,9 @@ public:
     QMenu* sleepMenu;
     std::array<QAction*, kSleepMinutes.size()> sleepActions;
     QAction* sleepCancelAction;
+    // Object names: options, startAtLogin.
+    QMenu* optionsMenu;
+    QAction* startAtLoginAction;
     QMenu* helpMenu;
     QAction* helpAction;
     QAction* contactAction;

@@ -3,8 +3,8 @@
 # switched on as a screen reader does it (org.a11y.Status IsEnabled on the session bus), then
 # the main window and the Sound Recorder (opened with a click on "Record") are walked. Every
 # focusable control has a name of its own in its window, every slider a value text in dB or Hz,
-# the Output and Sleep menus' items read with their checks, and Mute says whether it is on:
-# checked (and the mix silenced) after one press, unchecked (the levels back) after the next.
+# the Output, Sleep and Options menus' items read with their checks, and Mute says whether it is
+# on: checked (and the mix silenced) after one press, unchecked (the levels back) after the next.
 # Set QF_A11Y_DUMP=1 to print what the walk finds in every window.
 # shellcheck source-path=SCRIPTDIR
 set -euo pipefail
@@ -51,14 +51,14 @@ level=$(walk value Quietfield "Brown Noise volume")
 [[ $state == "checkable unchecked" && $level == 0 ]] ||
     fail "after a second press Mute reads: $state, with Brown Noise at $level dB"
 
-# The Output and Sleep menus read as they are: the outputs once the menu has been opened, the
-# choice in use checked.
+# The Output, Sleep and Options menus read as they are: the outputs once the menu has been
+# opened, the choice in use checked.
 xdotool windowfocus --sync "$QF_APP_WID"
 xdotool key --delay 150 alt+o
 menus=$(walk menus Quietfield) || fail "the menus could not be read"
 xdotool key Escape
 for item in "Output > System default (checked)" "Output > Quietfield-test-sink" \
-    "Sleep > 15 minutes" "Sleep > 90 minutes" "Sleep > Cancel"; do
+    "Sleep > 15 minutes" "Sleep > 90 minutes" "Sleep > Cancel" "Options > Start at Login"; do
     grep -qxF "$item" <<<"$menus" || fail "no menu item reads '$item'; there are: $menus"
 done
 

@@ -57,11 +57,12 @@ QString shown(const QAction* action) {
 TEST_F(MainWindowShellTest, MenusReadAsTheyAlwaysHave) {
     auto& menu = window.menu();
     const QList<QAction*> bar = window.menuBar()->actions();
-    ASSERT_EQ(bar.size(), 4);
+    ASSERT_EQ(bar.size(), 5);
     EXPECT_EQ(shown(bar[0]), QStringLiteral("Menu"));
     EXPECT_EQ(shown(bar[1]), QStringLiteral("Output"));
     EXPECT_EQ(shown(bar[2]), QStringLiteral("Sleep"));
-    EXPECT_EQ(shown(bar[3]), QStringLiteral("Help"));
+    EXPECT_EQ(shown(bar[3]), QStringLiteral("Options"));
+    EXPECT_EQ(shown(bar[4]), QStringLiteral("Help"));
     const QList<QAction*> first = menu.mainMenu->actions();
     ASSERT_EQ(first.size(), 4);
     EXPECT_EQ(shown(first[0]), QStringLiteral("Load  Config"));
@@ -118,8 +119,9 @@ TEST_F(MainWindowShellTest, SleepMenuAsksForItsTimesAndShowsWhatIsLeft) {
 
 TEST_F(MainWindowShellTest, EveryMenuEntryHasAnAltLetterOfItsOwn) {
     auto& menu = window.menu();
-    for (const QList<QAction*>& entries : {window.menuBar()->actions(), menu.mainMenu->actions(),
-                                           menu.sleepMenu->actions(), menu.helpMenu->actions()}) {
+    for (const QList<QAction*>& entries :
+         {window.menuBar()->actions(), menu.mainMenu->actions(), menu.sleepMenu->actions(),
+          menu.optionsMenu->actions(), menu.helpMenu->actions()}) {
         QSet<QKeySequence> letters;
         for (const QAction* action : entries) {
             if (action->isSeparator()) {
