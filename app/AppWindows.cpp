@@ -57,6 +57,7 @@ void AppWindows::showMain() {
     connect(main_, &MainWindow::mixerControlChanged, playback_, &Playback::controlChanged);
     connect(main_, &MainWindow::outputStarting, playback_, &Playback::deviceStarting);
     connect(main_, &MainWindow::outputStarted, playback_, &Playback::deviceStarted);
+    connect(main_, &MainWindow::storedMixStarting, playback_, &Playback::storedMixStarting);
     attention_ = new AttentionWatch(main_, AttentionWatch::kIdle, main_);
     connect(attention_, &AttentionWatch::attendedChanged, playback_, &Playback::setAttended);
     auto* screenLock = new ScreenLockWatch(attention_);
@@ -72,7 +73,9 @@ void AppWindows::showMain() {
     connect(main_, &MainWindow::helpRequested, this, &AppWindows::openHelp);
     connect(main_, &MainWindow::recordRequested, this, &AppWindows::showRecorder);
     emit mainWindowCreated(main_);
+    playback_->startGently();
     main_->load(startMinimised_);
+    playback_->fadeInStart();
     // A mix that starts with no row on leaves nothing for the output to do.
     if (playback_) {
         playback_->followRows();

@@ -25,12 +25,40 @@ Playback::Playback(NoiseEngine& engine, QObject* parent) : QObject(parent), engi
     connect(&idleClose_, &QTimer::timeout, this, &Playback::stopOutputWhenIdle);
 }
 
+void Playback::startGently() {
+    gentleStart_ = true;
+}
+
+void Playback::storedMixStarting() {
+    // An output that arrives only later plays at once, as it did while its box was up.
+    if (gentleStart_ && !starting_) {
+        if (sound::MasterGain* gain = master()) {
+            gain->riseFromSilence(1.0f, kGentleStartSeconds);
+            startFading_ = true;
+        }
+    }
+}
+
+void Playback::fadeInStart() {
+    gentleStart_ = false;
+    if (!startFading_) {
+        return;
+    }
+    sound::MasterGain* gain = master();
+    if (gain != nullptr && status() == Status::Stopped && !paused_) {
+        // Nothing stored plays: a row ticked later is heard at once.
+        gain->fadeTo(1.0f, 0.0);
+        startFading_ = false;
+    }
+}
+
 sound::MasterGain* Playback::master() {
     sound::SoundDevice* device = engine_.channelDevice();
     return device != nullptr ? &device->mixer().master() : nullptr;
 }
 
 void Playback::play() {
+    startFading_ = false;
     interruptSleepFade();
     if (sound::MasterGain* gain = master()) {
         gain->fadeTo(1.0f, kFadeSeconds);
@@ -45,6 +73,7 @@ void Playback::play() {
 }
 
 void Playback::pause() {
+    startFading_ = false;
     // The fade to silence starts from wherever the sleep fade had got to.
     if (sleepFading_) {
         sleepFading_ = false;
@@ -129,6 +158,7 @@ Playback::Status Playback::status() const {
 
 void Playback::fadeForSleep(std::chrono::milliseconds length) {
     sleepFading_ = true;
+    startFading_ = false;
     // A paused mix is silent already; the fade matters only if it is played again meanwhile,
     // and that ends the fade.
     if (sound::MasterGain* gain = master(); gain != nullptr && !paused_) {
@@ -187,7 +217,11 @@ void Playback::deviceStarted(bool made) {
 }
 
 void Playback::controlChanged() {
-    if (!starting_ && (paused_ || sleepFading_)) {
+    if (startFading_ && (master() == nullptr || master()->settled())) {
+        startFading_ = false;
+    }
+    // While the window loads, the stored mix reaching the controls is no one's hand.
+    if (!starting_ && (paused_ || sleepFading_ || (startFading_ && !gentleStart_))) {
         play();
     }
     followRows();

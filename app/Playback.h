@@ -23,6 +23,8 @@ public:
     static constexpr double kFadeSeconds = 0.3;
     // Where the sleep timer's fade ends: -60 dB.
     static constexpr float kSleepFloor = 0.001f;
+    // How long the stored mix takes at start-up to rise from silence to its level.
+    static constexpr double kGentleStartSeconds = 3.0;
 
     enum class Status { Playing, Paused, Stopped };
 
@@ -47,7 +49,16 @@ public:
     // Passed on to the output, which may queue deeply while nobody is there.
     void setAttended(bool attended);
 
-    // A mixer control of the window changed: a pause or a sleep fade ends.
+    // The program's start: asked before the window loads, the mix rises from silence over
+    // kGentleStartSeconds from its first sound (storedMixStarting(), as the stored mix is about to
+    // reach the channels); once the window has loaded (fadeInStart()), a start with nothing
+    // stored playing is at its level at once.
+    void startGently();
+    void storedMixStarting();
+    void fadeInStart();
+
+    // A mixer control of the window changed: a pause or a sleep fade ends, and so does the start's
+    // fade, quickly, so that a row ticked by hand is heard at once.
     void controlChanged();
     // The sound device was made only now (the output was missing at start): a pause that came
     // before it holds for it too, though the stored mix reached the controls on the way.
@@ -77,6 +88,8 @@ private:
     bool paused_ = false;
     bool sleepFading_ = false;
     bool starting_ = false;
+    bool gentleStart_ = false;
+    bool startFading_ = false;
     QTimer silenceWatch_;
     QTimer idleClose_;
     QElapsedTimer pausedFor_;

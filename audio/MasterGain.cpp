@@ -11,13 +11,24 @@ std::uint64_t MasterGain::encode(float gain, std::uint32_t frames, Curve curve) 
            std::bit_cast<std::uint32_t>(gain);
 }
 
-void MasterGain::fadeTo(float gain, double seconds, Curve curve) noexcept {
+std::uint32_t MasterGain::framesOf(double seconds) const noexcept {
     const double frames = seconds > 0.0 ? std::round(seconds * deviceRate_) : 0.0;
-    const auto length = frames >= kMaxFrames ? kMaxFrames : static_cast<std::uint32_t>(frames);
-    request_.store(encode(gain < 0.0f ? 0.0f : gain, length, curve), std::memory_order_release);
+    return frames >= kMaxFrames ? kMaxFrames : static_cast<std::uint32_t>(frames);
+}
+
+void MasterGain::ask(std::uint64_t request) noexcept {
+    request_.store(request, std::memory_order_release);
     if (bell_ != nullptr) {
         bell_->ring();
     }
+}
+
+void MasterGain::fadeTo(float gain, double seconds, Curve curve) noexcept {
+    ask(encode(gain < 0.0f ? 0.0f : gain, framesOf(seconds), curve));
+}
+
+void MasterGain::riseFromSilence(float gain, double seconds) noexcept {
+    ask(encode(gain < 0.0f ? 0.0f : gain, framesOf(seconds), Curve::Linear) | kFromSilenceBit);
 }
 
 bool MasterGain::settled() const noexcept {
@@ -27,6 +38,9 @@ bool MasterGain::settled() const noexcept {
 void MasterGain::start(std::uint64_t request) noexcept {
     target_ = std::bit_cast<float>(static_cast<std::uint32_t>(request));
     remaining_ = static_cast<std::uint32_t>(request >> 32) & kMaxFrames;
+    if ((request & kFromSilenceBit) != 0) {
+        gain_ = 0.0;
+    }
     if (remaining_ == 0) {
         gain_ = target_;
         return;

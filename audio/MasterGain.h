@@ -24,6 +24,9 @@ public:
     // Interface thread. A Decibels fade from or to silence is made linearly, since silence
     // lies infinitely many decibels away.
     void fadeTo(float gain, double seconds, Curve curve = Curve::Linear) noexcept;
+    // A linear fade to `gain` that begins at silence wherever the audio thread takes it up, also
+    // when a render is put back to before it: for a start, before anything is heard.
+    void riseFromSilence(float gain, double seconds) noexcept;
     // True once the audio thread has arrived at the level last asked for.
     bool settled() const noexcept;
     // The level at the end of the last period mixed.
@@ -53,10 +56,13 @@ public:
 
 private:
     // A request in one word, so that it crosses threads whole: the level's bits, the length in
-    // frames and the curve.
+    // frames (up to six hours at 48 kHz), the curve and whether it starts at silence.
     static constexpr std::uint64_t kDecibelsBit = std::uint64_t{1} << 63;
-    static constexpr std::uint32_t kMaxFrames = 0x7fffffff;
+    static constexpr std::uint64_t kFromSilenceBit = std::uint64_t{1} << 62;
+    static constexpr std::uint32_t kMaxFrames = 0x3fffffff;
     static std::uint64_t encode(float gain, std::uint32_t frames, Curve curve) noexcept;
+    void ask(std::uint64_t request) noexcept;
+    std::uint32_t framesOf(double seconds) const noexcept;
     void start(std::uint64_t request) noexcept;
     void publish() noexcept;
 

@@ -43,7 +43,10 @@ MainWindow::MainWindow(std::string appFolder, MessageBox& messages, const MixSto
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     connectControls();
     connectCommands();
-    engine_.setRestoreStep([this] { config_->restoreAtStart(); });
+    engine_.setRestoreStep([this] {
+        emit storedMixStarting();
+        config_->restoreAtStart();
+    });
 
     // The readouts follow within a tick of any change, and the timer rests once a tick finds
     // nothing new, so an untouched window wakes nobody.

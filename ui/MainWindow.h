@@ -81,6 +81,8 @@ signals:
     // says whether a device was made.
     void outputStarting();
     void outputStarted(bool made);
+    // The engine's device and channels are made, and the stored mix is about to reach them.
+    void storedMixStarting();
     // The Sleep menu: a time in minutes, or 0 for Cancel.
     void sleepRequested(int minutes);
 

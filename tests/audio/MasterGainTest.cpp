@@ -101,6 +101,30 @@ TEST_F(MasterGainTest, PlayFadesBackToTheSameLevelFromWhereItStopped) {
     EXPECT_NEAR(decibels(rms(after) / rms(before)), 0.0, 0.01);
 }
 
+// The start: silence rising evenly to the level, whenever the output first mixes, and again
+// from silence when what was rendered before the rise was asked is rendered again.
+TEST_F(MasterGainTest, AStartRisesFromSilenceAlsoWhenRenderedAgain) {
+    const std::vector<std::int16_t> samples(2 * kRecordingRate,
+                                            static_cast<std::int16_t>(kSteady * 32768));
+    const std::string path = dir_.file("steady.wav");
+    writePcm16(path, kRecordingRate, 2, samples);
+    buffer_ = loadBuffer(*device_, path);
+    buffer_->Play(DSBPLAY_LOOPING);
+    Mixer::Resume before{};
+    device_->mixer().save(before);
+    master().riseFromSilence(1.0f, 0.3);
+    for (int take = 0; take < 2; ++take) {
+        SCOPED_TRACE(take);
+        const auto rise = pull(*device_, kFadeFrames + kBlockFrames);
+        const double rampStep = kSteady / kFadeFrames * 1.01;
+        EXPECT_LE(rise[0], rampStep) << "the rise began above silence";
+        EXPECT_LE(largestStep(0.0f, rise), rampStep);
+        EXPECT_NEAR(rise.back(), kSteady, 0.01f);
+        // Put back to before the rise was asked for, as a queue written over is.
+        device_->mixer().restore(before);
+    }
+}
+
 TEST_F(MasterGainTest, SleepFadeFallsSixtyDecibelsEvenlyOverAMinute) {
     playSteady();
     master().fadeTo(0.001f, 60.0, MasterGain::Curve::Decibels);

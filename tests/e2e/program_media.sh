@@ -53,7 +53,8 @@ client_click() {
     xdotool mousemove --window "$main" "$1" $((menu_h + $2)) sleep 0.05 click 1
 }
 qf_wait_until 10 player status || fail "no player named quietfield on the session bus"
-sleep 1
+# Past the stored mix's 3 s rise at the start.
+sleep 3.5
 
 [[ $(player status) == Playing ]] || fail "status is '$(player status)', not Playing"
 [[ $(player metadata title) == "Pink and Brown Noise" ]] ||

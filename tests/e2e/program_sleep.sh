@@ -86,11 +86,12 @@ wait "$pid" || status=$?
 echo "program_sleep: a second start's --sleep 1 ended the program after ${ended} ms"
 ((ended >= 3500 && ended <= 6000)) || fail "the handed-over minute lasted ${ended} ms, not 4 s"
 
-# 2. The whole fade, from full level to -60 dB in the last of two five-second "minutes".
+# 2. The whole fade, from full level to -60 dB in the last of three five-second "minutes" (the
+# first holds the stored mix's rise at the start).
 export QF_SLEEP_SECONDS_PER_MINUTE=5
 qf_record_start "$QF_SESSION_DIR/sleep.raw"
 recording=$(qf_now_ms)
-qf_spawn "$program" --sleep 2
+qf_spawn "$program" --sleep 3
 pid=$QF_LAST_PID
 started=$(qf_now_ms)
 status=0
@@ -102,12 +103,12 @@ wait "$pid" || status=$?
 sleep 1
 qf_record_stop
 ((status == 0)) || fail "the program ended with status $status after its sleep time"
-echo "program_sleep: --sleep 2 ended the program after ${ran} ms"
-((ran >= 9800 && ran <= 11000)) || fail "the program ran ${ran} ms, not 10 s"
+echo "program_sleep: --sleep 3 ended the program after ${ran} ms"
+((ran >= 14800 && ran <= 16000)) || fail "the program ran ${ran} ms, not 15 s"
 lead=$(awk -v ms="$((started - recording))" 'BEGIN { printf "%.3f", ms / 1000 }')
 shape=$("$QF_PYTHON" "$QF_E2E_DIR/fade_shape.py" "$QF_SESSION_DIR/sleep.raw" --block 0.1 \
-    --steady-from "$(awk -v l="$lead" 'BEGIN { print l + 2.8 }')" \
-    --steady-to "$(awk -v l="$lead" 'BEGIN { print l + 4.8 }')" \
+    --steady-from "$(awk -v l="$lead" 'BEGIN { print l + 6 }')" \
+    --steady-to "$(awk -v l="$lead" 'BEGIN { print l + 9.8 }')" \
     --silence -130 --fit-top 3 --fit-bottom 57) || fail "the sleep fade did not end in silence"
 echo "program_sleep: $shape (started $lead s into the recording)"
 awk -v s="$(value_of slope_db_s "$shape")" 'BEGIN { exit !(s < -10.8 && s > -13.2) }' ||
@@ -116,7 +117,7 @@ awk -v w="$(value_of worst_db "$shape")" -v o="$(value_of outliers "$shape")" \
     -v f="$(value_of fit_span "$shape")" 'BEGIN { exit !(w < 2.5 && o <= 5 && f > 4.0) }' ||
     fail "the fade was not even in decibels"
 awk -v s="$(value_of fade_start "$shape")" -v e="$(value_of fade_end "$shape")" -v l="$lead" \
-    'BEGIN { exit !(s - l > 4.6 && s - l < 5.6 && e - l > 9.6 && e - l < 11) }' ||
+    'BEGIN { exit !(s - l > 9.6 && s - l < 10.6 && e - l > 14.6 && e - l < 16) }' ||
     fail "the fade did not run over the last five seconds"
 printf '%s' "$mix" >"$QF_SESSION_DIR/expected.ini"
 cmp -s "$QF_SESSION_DIR/expected.ini" "$folder/settings.ini" ||

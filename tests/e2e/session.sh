@@ -649,6 +649,12 @@ qf_record_start() {
     fi
 }
 
+# Seconds from the start of raw recording $1 (float32le stereo at $QF_RATE) to $2 seconds before
+# its end: where its last stretch begins.
+qf_before_end() {
+    awk -v b="$(stat -c %s "$1")" -v r="$QF_RATE" -v s="$2" 'BEGIN { printf "%.3f", b / (8 * r) - s }'
+}
+
 qf_has_record_stream() {
     [[ -n $(pactl list short source-outputs 2>/dev/null) ]]
 }
