@@ -68,7 +68,8 @@ QF_APP_PID=$QF_LAST_PID
 QF_APP_WID=$(qf_wait_for_window "$QF_APP_PID" 554 "336-420" 30) ||
     fail "the installed program opened no main window"
 QF_MENU_H=$(($(xdotool getwindowgeometry --shell "$QF_APP_WID" | sed -n 's/^HEIGHT=//p') - 336))
-sleep 1
+# Past the stored mix's 3 s rise at the start.
+sleep 3.5
 qf_record_start "$QF_SESSION_DIR/stored.raw"
 sleep 1.5
 qf_record_stop
