@@ -44,31 +44,32 @@ mix=$'0,1,0,0,0,0,-600,0,0,0,1000,22050,1000,1000,1000\r\n'
 printf '%s' "$mix" >"$folder/settings.ini"
 
 # 1. Cancelled by the window, then handed a new time by a second start. Four seconds a minute:
-# the fade runs from 4 s to 8 s.
+# the fade runs from 8 s to 12 s, after the stored mix's rise at the start. The click pans to
+# the right, so the level that comes back is the right side's.
 export QF_SLEEP_SECONDS_PER_MINUTE=4
 started=$(qf_now_ms)
-qf_spawn "$program" --sleep 2
+qf_spawn "$program" --sleep 3
 pid=$QF_LAST_PID
 main=$(qf_wait_for_window "$pid" 554 "337-420" 30) || fail "the main window did not appear"
 menu_h=$(($(xdotool getwindowgeometry --shell "$main" | sed -n 's/^HEIGHT=//p') - 336))
-sleep_until 2300 "$started"
+sleep_until 6300 "$started"
 qf_record_start "$QF_SESSION_DIR/cancelled.raw"
 offset=$(awk -v ms="$(($(qf_now_ms) - started))" 'BEGIN { printf "%.3f", ms / 1000 }')
-sleep_until 6000 "$started"
+sleep_until 10000 "$started"
 # The pan slider's right arrow.
 xdotool mousemove --window "$main" 519 $((menu_h + 208)) sleep 0.05 click 1
-sleep_until 9000 "$started"
+sleep_until 13000 "$started"
 qf_record_stop
 qf_alive "$pid" || fail "the program ended although the window cancelled its timer"
 at() { awk -v t="$1" -v o="$offset" 'BEGIN { printf "%.3f", t - o }'; }
-steady=$(level_between "$QF_SESSION_DIR/cancelled.raw" "$(at 2.6)" "$(at 3.8)")
-faded=$(level_between "$QF_SESSION_DIR/cancelled.raw" "$(at 5.4)" "$(at 5.9)")
-back=$(level_between "$QF_SESSION_DIR/cancelled.raw" "$(at 6.8)" "$(at 8.8)")
+steady=$(level_between "$QF_SESSION_DIR/cancelled.raw" "$(at 6.6)" "$(at 7.8)")
+faded=$(level_between "$QF_SESSION_DIR/cancelled.raw" "$(at 9.4)" "$(at 9.9)")
+back=$(level_between "$QF_SESSION_DIR/cancelled.raw" "$(at 10.8)" "$(at 12.8)")
 echo "program_sleep: before the fade: $(value_of rms_dbfs "$steady") dBFS, in it:" \
     "$(value_of rms_dbfs "$faded") dBFS, after the click: $(value_of rms_dbfs "$back") dBFS"
 awk -v s="$(value_of rms_dbfs "$steady")" -v f="$(value_of rms_dbfs "$faded")" \
     'BEGIN { exit !(s - f > 15) }' || fail "the mix had not faded 1.5 s into the fade"
-awk -v s="$(value_of rms_dbfs "$steady")" -v b="$(value_of rms_dbfs "$back")" \
+awk -v s="$(value_of right_dbfs "$steady")" -v b="$(value_of right_dbfs "$back")" \
     'BEGIN { d = s - b; exit !(d < 1 && d > -1) }' || fail "the level did not come back"
 
 handed=$(qf_now_ms)
