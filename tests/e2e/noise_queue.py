@@ -25,10 +25,11 @@ def noise_queue():
         queued = sum(int(line.split()[2]) for line in block.splitlines()
                      if "Buffer Latency:" in line or "Sink Latency:" in line) / 1000.0
         target = re.search(r'pulse\.attr\.tlength = "(\d+)"', block)
-        spec = re.search(r"Sample Specification: (\S+) (\d+)ch (\d+)Hz", block)
-        if queued == 0 and target and spec:
-            frame = SAMPLE_BYTES.get(spec.group(1), 4) * int(spec.group(2))
-            return 1000.0 * int(target.group(1)) / frame / int(spec.group(3)), "target"
+        # pactl's sample format line, as in "float32le 2ch 48000Hz".
+        layout = re.search(r"\b([su]\d+[lb]e|float32[lb]e) (\d+)ch (\d+)Hz", block)
+        if queued == 0 and target and layout:
+            frame = SAMPLE_BYTES.get(layout.group(1), 4) * int(layout.group(2))
+            return 1000.0 * int(target.group(1)) / frame / int(layout.group(3)), "target"
         return queued, "queue"
     return 0.0, "queue"
 
