@@ -5,7 +5,10 @@
 #include "app/SleepDuration.h"
 #include "engine/MixTitle.h"
 
+#include <QDir>
 #include <QTimer>
+
+#include <cstdio>
 
 namespace qf {
 
@@ -45,10 +48,41 @@ void MediaSession::follow(MainWindow* main) {
     };
     connect(&sleep_, &SleepTimer::changed, main, showSleep);
     showSleep();
+    followMediaKeys(main);
 }
 
-void MediaSession::attach(MprisService& player) {
+void MediaSession::followMediaKeys(MainWindow* main) {
+    QAction* check = main->menu().answerMediaKeysAction;
+    if (player_ == nullptr) {
+        return;
+    }
+    check->setEnabled(true);
+    check->setChecked(player_->answersMediaKeys());
+    connect(check, &QAction::triggered, this, [this, check](bool wanted) {
+        answerMediaKeys(wanted);
+        check->setChecked(player_->answersMediaKeys());
+    });
+}
+
+void MediaSession::answerMediaKeys(bool answer) {
+    if (!player_->answerMediaKeys(answer)) {
+        std::fprintf(stderr,
+                     "quietfield: another program holds the media player's name; the media keys "
+                     "stay with it\n");
+    }
+    if (answerKeys_->on() != answer && !answerKeys_->set(answer)) {
+        // It holds for this run all the same.
+        std::fprintf(stderr, "quietfield: could not keep the media keys' choice in %s\n",
+                     qPrintable(QDir::toNativeSeparators(answerKeys_->file())));
+    }
+}
+
+void MediaSession::attach(MprisService& player, KeptSwitch& answerKeys) {
     player_ = &player;
+    answerKeys_ = &answerKeys;
+    if (answerKeys.on()) {
+        answerMediaKeys(true);
+    }
     const auto onPlayback = [this](void (Playback::*action)()) {
         return [this, action] {
             if (Playback* p = playback()) {

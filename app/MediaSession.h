@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/KeptSwitch.h"
 #include "app/SleepTimer.h"
 #include "platform/dbus/MprisService.h"
 
@@ -23,8 +24,9 @@ public:
     MediaSession(AppWindows& windows, SleepTimer& sleep, std::function<void()> closeProgram,
                  QObject* parent = nullptr);
 
-    // Takes requests from, and shows the state on, a registered player service.
-    void attach(MprisService& player);
+    // Takes requests from, and shows the state on, a registered player service, which answers
+    // the media keys as `answerKeys` says; the Options menu changes and keeps that.
+    void attach(MprisService& player, KeptSwitch& answerKeys);
     // Starts the sleep timer, or starts it afresh; a fade underway is undone.
     void sleepIn(int minutes);
     // Stops the sleep timer; a fade underway is undone.
@@ -34,11 +36,14 @@ private:
     Playback* playback() const;
     void follow(MainWindow* main);
     void publish();
+    void followMediaKeys(MainWindow* main);
+    void answerMediaKeys(bool answer);
 
     AppWindows& windows_;
     SleepTimer& sleep_;
     std::function<void()> closeProgram_;
     MprisService* player_ = nullptr;
+    KeptSwitch* answerKeys_ = nullptr;
 };
 
 } // namespace qf

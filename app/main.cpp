@@ -142,8 +142,9 @@ int main(int argc, char* argv[]) {
     QObject::connect(&termination, &qf::TerminationSignals::closeRequested, &windows, closeProgram);
     qf::SleepTimer sleep(qf::SleepTimer::minuteFromEnvironment());
     qf::MediaSession session(windows, sleep, closeProgram);
+    qf::KeptSwitch answerKeys(qf::KeptSwitch::fileInConfigFolder("media-keys"), true);
     if (registration == qf::MprisService::Registration::Registered) {
-        session.attach(player);
+        session.attach(player, answerKeys);
     }
     windows.start(options.minimised);
     if (options.sleepMinutes) {

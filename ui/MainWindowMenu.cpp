@@ -57,6 +57,11 @@ MainWindowMenu::MainWindowMenu(QMenuBar* bar) {
     optionsMenu->setObjectName(QStringLiteral("options"));
     startAtLoginAction = item(optionsMenu, "startAtLogin", QStringLiteral("Start at &Login"));
     startAtLoginAction->setCheckable(true);
+    // Off until there is a session bus to answer them on.
+    answerMediaKeysAction =
+        item(optionsMenu, "answerMediaKeys", QStringLiteral("Answer Media &Keys"));
+    answerMediaKeysAction->setCheckable(true);
+    answerMediaKeysAction->setEnabled(false);
 
     helpMenu = bar->addMenu(QStringLiteral("&Help"));
     helpMenu->setObjectName(QStringLiteral("help"));

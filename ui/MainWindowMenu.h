@@ -30,9 +30,10 @@ public:
     QMenu* sleepMenu;
     std::array<QAction*, kSleepMinutes.size()> sleepActions;
     QAction* sleepCancelAction;
-    // Object names: options, startAtLogin.
+    // Object names: options, startAtLogin, answerMediaKeys.
     QMenu* optionsMenu;
     QAction* startAtLoginAction;
+    QAction* answerMediaKeysAction;
     QMenu* helpMenu;
     QAction* helpAction;
     QAction* contactAction;

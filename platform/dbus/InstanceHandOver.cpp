@@ -15,7 +15,7 @@ constexpr int kReplyWaitMs = 5000;
 bool call(const char* interface, const char* method, const QVariantList& arguments,
           QString& error) {
     QDBusMessage message =
-        QDBusMessage::createMethodCall(QString::fromLatin1(MprisService::kServiceName),
+        QDBusMessage::createMethodCall(QString::fromLatin1(MprisService::kInstanceName),
                                        QString::fromLatin1(MprisService::kObjectPath),
                                        QString::fromLatin1(interface), QString::fromLatin1(method));
     message.setArguments(arguments);

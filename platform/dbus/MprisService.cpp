@@ -29,7 +29,7 @@ MprisService::Registration MprisService::registerOnSessionBus() {
         return Registration::NoBus;
     }
     const auto reply = bus.interface()->registerService(
-        QString::fromLatin1(kServiceName), QDBusConnectionInterface::DontQueueService,
+        QString::fromLatin1(kInstanceName), QDBusConnectionInterface::DontQueueService,
         QDBusConnectionInterface::DontAllowReplacement);
     if (!reply.isValid() || reply.value() != QDBusConnectionInterface::ServiceRegistered) {
         bus.unregisterObject(QString::fromLatin1(kObjectPath));
@@ -37,6 +37,24 @@ MprisService::Registration MprisService::registerOnSessionBus() {
     }
     registered_ = true;
     return Registration::Registered;
+}
+
+bool MprisService::answerMediaKeys(bool answer) {
+    if (!registered_ || answer == answering_) {
+        return answer == answering_;
+    }
+    QDBusConnectionInterface* bus = QDBusConnection::sessionBus().interface();
+    const QString name = QString::fromLatin1(kServiceName);
+    if (answer) {
+        const auto reply = bus->registerService(name, QDBusConnectionInterface::DontQueueService,
+                                                QDBusConnectionInterface::DontAllowReplacement);
+        answering_ =
+            reply.isValid() && reply.value() == QDBusConnectionInterface::ServiceRegistered;
+    } else {
+        bus->unregisterService(name);
+        answering_ = false;
+    }
+    return answer == answering_;
 }
 
 QVariantMap MprisService::metadata() const {

@@ -12,7 +12,11 @@ namespace qf {
 class MprisService final : public QObject {
     Q_OBJECT
 public:
+    // The media-player name, held only while the program answers the media keys.
     static constexpr const char* kServiceName = "org.mpris.MediaPlayer2.quietfield";
+    // The program's own name, held for as long as it runs: one program per desktop, and where a
+    // second start finds it.
+    static constexpr const char* kInstanceName = "io.github.quietfield.Quietfield";
     static constexpr const char* kObjectPath = "/org/mpris/MediaPlayer2";
     static constexpr const char* kPlayerInterface = "org.mpris.MediaPlayer2.Player";
     // The program's own interface on the same object, for a second start to hand over to the
@@ -40,8 +44,12 @@ public:
 
     explicit MprisService(QObject* parent = nullptr);
 
-    // Claims the player's name; the object is reachable once this returns Registered.
+    // Claims the program's own name; the object is reachable once this returns Registered.
     Registration registerOnSessionBus();
+    // Takes or leaves the media-player name, so the panel and the media keys reach this program
+    // or pass it by. False when it was wanted and another program holds it.
+    bool answerMediaKeys(bool answer);
+    bool answersMediaKeys() const { return answering_; }
 
     // Announces whatever differs from what was shown before.
     void setState(const State& state);
@@ -60,6 +68,7 @@ signals:
 private:
     State state_;
     bool registered_ = false;
+    bool answering_ = false;
 };
 
 } // namespace qf

@@ -3,7 +3,8 @@
 # as the player "quietfield" with the colours that play as its title; pause silences the sink,
 # changes no control and no setting, and marks the caption; play brings the same mix back at the
 # same level; a change in the window resumes too; every change is announced; a second start
-# raises the running window and ends with status 0; Quit closes the program, writing the mix.
+# raises the running window and ends with status 0, also with the media keys left to other
+# players (the program then off the panel's list); Quit closes the program, writing the mix.
 # shellcheck source-path=SCRIPTDIR
 set -euo pipefail
 
@@ -152,8 +153,23 @@ for want in "Paused Pink and Brown Noise" "Playing Pink and Brown Noise" "Playin
         fail "'$want' was never announced: $(tr '\n' ';' <"$QF_SESSION_DIR/announced")"
 done
 
-# A second start while this one runs: the running window comes to the top (a window of another
-# program covers it first), and the new start ends at once without playing.
+# Options > Answer Media Keys, unchecked: the player leaves the bus, and the choice is kept.
+listed() {
+    playerctl -l 2>/dev/null | grep -qx quietfield
+}
+answer_keys() {
+    xdotool windowfocus --sync "$main"
+    xdotool key --delay 150 alt+p k
+}
+answer_keys
+qf_wait_until 2 eval '! listed' || fail "unchecked, playerctl still lists the program"
+[[ $(cat "$XDG_CONFIG_HOME/quietfield/media-keys" 2>/dev/null) == off ]] ||
+    fail "the media keys' choice was not kept"
+qf_alive "$pid" || fail "the program died leaving the media keys"
+
+# A second start while this one runs, the media keys left to others: the running window comes
+# to the top (a window of another program covers it first), and the new start ends at once
+# without playing.
 xlogo -geometry 400x300+0+0 >/dev/null 2>&1 &
 echo $! >>"$QF_SESSION_DIR/spawned.pids"
 other=$(xdotool search --sync --class xlogo | head -n1)
@@ -172,6 +188,14 @@ sleep 0.3
 streams=$(qf_stream_sinks Noise | wc -l)
 ((streams == 1)) || fail "$streams noise streams after a second start"
 qf_alive "$pid" || fail "the first program ended"
+
+# Checked again: listed, and the media keys reach it.
+answer_keys
+qf_wait_until 2 listed || fail "checked again, playerctl does not list the program"
+player play-pause
+qf_wait_until 2 eval '[[ $(player status) == Paused ]]' || fail "play-pause did not pause"
+player play-pause
+qf_wait_until 2 eval '[[ $(player status) == Playing ]]' || fail "play-pause did not play"
 
 # Quit closes every window by its normal path, writing the mix (no control was changed by any
 # of the above for good).
