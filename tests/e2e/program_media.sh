@@ -193,9 +193,12 @@ qf_alive "$pid" || fail "the first program ended"
 answer_keys
 qf_wait_until 2 listed || fail "checked again, playerctl does not list the program"
 player play-pause
-qf_wait_until 2 eval '[[ $(player status) == Paused ]]' || fail "play-pause did not pause"
+status_is() {
+    [[ $(player status) == "$1" ]]
+}
+qf_wait_until 2 status_is Paused || fail "play-pause did not pause"
 player play-pause
-qf_wait_until 2 eval '[[ $(player status) == Playing ]]' || fail "play-pause did not play"
+qf_wait_until 2 status_is Playing || fail "play-pause did not play"
 
 # Quit closes every window by its normal path, writing the mix (no control was changed by any
 # of the above for good).
