@@ -5,7 +5,9 @@
 #include "app/SleepDuration.h"
 #include "engine/MixTitle.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QPointer>
 #include <QTimer>
 
 #include <cstdio>
@@ -103,6 +105,22 @@ void MediaSession::attach(MprisService& player, KeptSwitch& answerKeys) {
         }
     });
     publish();
+}
+
+std::function<void(bool gone)> MediaSession::personalOutputTold() {
+    return [self = QPointer<MediaSession>(this)](bool gone) {
+        QMetaObject::invokeMethod(
+            qApp,
+            [self, gone] {
+                Playback* p = self ? self->playback() : nullptr;
+                if (p != nullptr && gone) {
+                    p->pauseForLostOutput();
+                } else if (p != nullptr) {
+                    p->outputBack();
+                }
+            },
+            Qt::QueuedConnection);
+    };
 }
 
 void MediaSession::sleepIn(int minutes) {

@@ -31,6 +31,9 @@ public:
     void sleepIn(int minutes);
     // Stops the sleep timer; a fade underway is undone.
     void cancelSleep();
+    // For the sound system, from any thread: the personal output the mix played on went away
+    // (true), so the mix pauses, or is back (false), so what that paused plays again.
+    std::function<void(bool gone)> personalOutputTold();
 
 private:
     Playback* playback() const;

@@ -58,6 +58,7 @@ sound::MasterGain* Playback::master() {
 }
 
 void Playback::play() {
+    pausedForOutput_ = false;
     startFading_ = false;
     interruptSleepFade();
     if (sound::MasterGain* gain = master()) {
@@ -73,6 +74,7 @@ void Playback::play() {
 }
 
 void Playback::pause() {
+    pausedForOutput_ = false;
     startFading_ = false;
     // The fade to silence starts from wherever the sleep fade had got to.
     if (sleepFading_) {
@@ -90,6 +92,19 @@ void Playback::pause() {
     pausedFor_.start();
     silenceWatch_.start();
     emit changed();
+}
+
+void Playback::pauseForLostOutput() {
+    if (!paused_) {
+        pause();
+        pausedForOutput_ = true;
+    }
+}
+
+void Playback::outputBack() {
+    if (pausedForOutput_) {
+        play();
+    }
 }
 
 void Playback::playPause() {

@@ -35,6 +35,10 @@ public:
     // Fades the mix out, then stops the output device. Ends a sleep fade.
     void pause();
     void playPause();
+    // The personal output the mix played on went away: paused as pause() does. When it is
+    // back, the mix plays again, unless it was played or paused by other means meanwhile.
+    void pauseForLostOutput();
+    void outputBack();
     bool paused() const { return paused_; }
     // Stopped whenever no row plays, paused or not.
     Status status() const;
@@ -86,6 +90,7 @@ private:
 
     bool attended_ = true;
     bool paused_ = false;
+    bool pausedForOutput_ = false;
     bool sleepFading_ = false;
     bool starting_ = false;
     bool gentleStart_ = false;

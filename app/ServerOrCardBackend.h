@@ -34,6 +34,14 @@ public:
     bool tellsChanges() const override { return active_->tellsChanges(); }
     bool strayed(const sound::DeviceFormat& format) override { return active_->strayed(format); }
     bool hasOutput(const std::string& name) override { return active_->hasOutput(name); }
+    void holdWhenPersonalGoes(bool hold) override {
+        server_->holdWhenPersonalGoes(hold);
+        card_->holdWhenPersonalGoes(hold);
+    }
+    std::string personalGone(DeviceId device) override { return active_->personalGone(device); }
+    bool personalBack(const std::string& name, bool asDefault) override {
+        return active_->personalBack(name, asDefault);
+    }
     std::optional<std::vector<Output>> outputs() override { return active_->outputs(); }
     bool serverAppeared() override;
     void threadDone() override;

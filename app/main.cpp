@@ -1,4 +1,5 @@
 #include "app/AppWindows.h"
+#include "app/KeptSwitch.h"
 #include "app/LoginStart.h"
 #include "app/MediaSession.h"
 #include "app/OutputSelection.h"
@@ -119,14 +120,6 @@ int main(int argc, char* argv[]) {
     qf::mci::MediaControl media(audio);
     qf::AppWindows windows(QCoreApplication::applicationDirPath().toStdString(),
                            qf::sound::DeviceAudioOutput::factory(audio), nullptr, &media);
-    // Before the first device opens, so the noise and the recorder start where the user chose.
-    qf::OutputSelection output(
-        qf::OutputSelection::fileInConfigFolder(),
-        [&audio](const std::string& name) { audio.setOutput(name); },
-        [&audio] { return serverOutputs(audio); });
-    output.load();
-    QObject::connect(&windows, &qf::AppWindows::mainWindowCreated, &output,
-                     &qf::OutputSelection::follow);
     // The platform's shutdown; the sleep timer and the media controls' Quit end the program
     // the same way.
     const auto closeProgram = [&deadline, &windows] {
@@ -142,6 +135,17 @@ int main(int argc, char* argv[]) {
     QObject::connect(&termination, &qf::TerminationSignals::closeRequested, &windows, closeProgram);
     qf::SleepTimer sleep(qf::SleepTimer::minuteFromEnvironment());
     qf::MediaSession session(windows, sleep, closeProgram);
+    // Before the first device opens, so the noise and the recorder start where the user chose.
+    qf::OutputSelection output(
+        qf::OutputSelection::fileInConfigFolder(),
+        [&audio](const std::string& name) { audio.setOutput(name); },
+        [&audio] { return serverOutputs(audio); },
+        [&audio, &session](bool pause) {
+            audio.holdWhenPersonalGoes(pause, session.personalOutputTold());
+        });
+    output.load();
+    QObject::connect(&windows, &qf::AppWindows::mainWindowCreated, &output,
+                     &qf::OutputSelection::follow);
     qf::KeptSwitch answerKeys(qf::KeptSwitch::fileInConfigFolder("media-keys"), true);
     if (registration == qf::MprisService::Registration::Registered) {
         session.attach(player, answerKeys);

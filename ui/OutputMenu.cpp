@@ -5,7 +5,11 @@
 namespace qf {
 
 OutputMenu::OutputMenu(QMenu* menu, Lister list, QObject* parent)
-    : QObject(parent), menu_(menu), list_(std::move(list)) {
+    : QObject(parent), menu_(menu), list_(std::move(list)),
+      pauseAction_(new QAction(QStringLiteral("&Pause When Headphones Go"), this)) {
+    pauseAction_->setObjectName(QStringLiteral("pauseWhenHeadphonesGo"));
+    pauseAction_->setCheckable(true);
+    pauseAction_->setChecked(true);
     // Only a menu that opens asks the server; the window never waits for it otherwise.
     connect(menu_, &QMenu::aboutToShow, this, [this] { fill(list_()); });
     fill(std::vector<Output>{});
@@ -50,6 +54,8 @@ void OutputMenu::fill(const std::optional<std::vector<Output>>& outputs) {
                 QStringLiteral(" (not connected)"),
             chosen_);
     }
+    menu_->addSeparator();
+    menu_->addAction(pauseAction_);
 }
 
 } // namespace qf

@@ -13,7 +13,8 @@ namespace qf {
 
 // The Output menu: "System default" and the sound server's outputs as they are when the menu
 // opens, the one in use checked. A chosen output that is not there now stays listed, checked,
-// so the user sees that the noise waits for it.
+// so the user sees that the noise waits for it. Last, "Pause When Headphones Go", a check of its
+// own (object name pauseWhenHeadphonesGo).
 class OutputMenu final : public QObject {
     Q_OBJECT
 public:
@@ -28,6 +29,7 @@ public:
 
     void setChosen(const Output& output);
     const Output& chosen() const { return chosen_; }
+    QAction* pauseWhenHeadphonesGo() const { return pauseAction_; }
 
 signals:
     void chosenChanged(const QString& name, const QString& description);
@@ -41,6 +43,8 @@ private:
     QActionGroup* group_ = nullptr;
     Lister list_;
     Output chosen_;
+    // Not the menu's: kept when the menu is filled afresh.
+    QAction* pauseAction_;
 };
 
 } // namespace qf

@@ -60,6 +60,16 @@ public:
     // Whether the device's stream plays somewhere other than format.output (the desktop's
     // default when empty); false when that cannot be told. May wait briefly for the server.
     virtual bool strayed(const DeviceFormat& format) = 0;
+    // Whether a device opened with heldWhenPersonalGoes stops where it is when the personal
+    // output it plays on goes away (headphones unplugged or switched off), instead of going on
+    // with the server to another output, where the server would play what it had queued.
+    virtual void holdWhenPersonalGoes(bool) {}
+    // Once per loss: the personal output that went, after the device was stopped for it;
+    // empty otherwise.
+    virtual std::string personalGone(DeviceId) { return {}; }
+    // Whether the server has the personal output called `name` again, as its default with
+    // `asDefault`. May wait briefly.
+    virtual bool personalBack(const std::string&, bool) { return false; }
     // Whether the sound server has the output called `name` now. May wait briefly.
     virtual bool hasOutput(const std::string& name) = 0;
     struct Output {

@@ -33,6 +33,10 @@ void AudioSystem::setOutput(std::string name) {
     worker_->setOutput(std::move(name));
 }
 
+void AudioSystem::holdWhenPersonalGoes(bool hold, std::function<void(bool gone)> told) {
+    worker_->holdWhenPersonalGoes(hold, std::move(told));
+}
+
 std::optional<std::vector<AudioBackend::Output>>
 AudioSystem::outputs(std::chrono::milliseconds limit) {
     return worker_->outputs(limit);

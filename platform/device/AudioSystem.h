@@ -6,6 +6,7 @@
 #include "platform/device/DeviceFormat.h"
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -51,6 +52,9 @@ public:
     // desktop's default. While that output is away its devices play on the default, and they
     // return to it when it comes back. Capture devices always use the default input.
     void setOutput(std::string name);
+
+    // As AudioWorker::holdWhenPersonalGoes: `told` is called on the owner's thread.
+    void holdWhenPersonalGoes(bool hold, std::function<void(bool gone)> told);
 
     // The sound server's outputs, for a menu to show: listed afresh on the owner's thread, or,
     // when that takes longer than `limit`, as last listed. Nothing when none can be told.

@@ -134,7 +134,9 @@ void AudioWorker::setPlaying(const std::shared_ptr<DeviceSlot>& slot, bool playi
     post([this, slot, playing] {
         if (Entry* entry = find(slot.get())) {
             entry->playing = playing;
-            if (entry->id != 0) {
+            if (entry->held && playing) {
+                unhold(*entry);
+            } else if (entry->id != 0) {
                 backend_->pause(entry->id, !playing);
             }
         }
@@ -144,10 +146,14 @@ void AudioWorker::setPlaying(const std::shared_ptr<DeviceSlot>& slot, bool playi
 void AudioWorker::setSuspended(const std::shared_ptr<DeviceSlot>& slot, bool suspended) {
     post([this, slot, suspended] {
         Entry* entry = find(slot.get());
+        if (entry != nullptr && entry->held && !suspended) {
+            unhold(*entry);
+        }
         if (entry == nullptr || entry->suspended == suspended) {
             return;
         }
         entry->suspended = suspended;
+        entry->held = false;
         if (suspended) {
             closeDevice(*entry);
             return;
@@ -203,6 +209,53 @@ void AudioWorker::setOutput(std::string name) {
             }
         }
     });
+}
+
+void AudioWorker::holdWhenPersonalGoes(bool hold, std::function<void(bool gone)> told) {
+    post([this, hold, told = std::move(told)] {
+        holdPersonal_ = hold;
+        personalTold_ = told;
+        backend_->holdWhenPersonalGoes(hold);
+        if (!hold) {
+            personalAway_.clear();
+        }
+    });
+}
+
+void AudioWorker::unhold(Entry& entry) {
+    // Played again on purpose: afresh, where it belongs now.
+    entry.held = false;
+    personalAway_.clear();
+    if (entry.id != 0) {
+        move(entry);
+    }
+}
+
+void AudioWorker::watchPersonal() {
+    for (Entry& entry : entries_) {
+        if (entry.id == 0 || entry.held) {
+            continue;
+        }
+        if (std::string gone = backend_->personalGone(entry.id); !gone.empty()) {
+            entry.held = true;
+            if (!holdPersonal_ || !personalTold_) {
+                // Stopped just as holding was turned off: it goes on where the server put it.
+                unhold(entry);
+                continue;
+            }
+            personalAway_ = std::move(gone);
+            personalTold_(true);
+        }
+    }
+    // Only while nothing plays: a device played again in the meantime is where it belongs.
+    const bool holding = std::any_of(entries_.begin(), entries_.end(), [](const Entry& e) {
+        return !e.want.capture && (e.held || e.suspended);
+    });
+    if (!personalAway_.empty() && holding &&
+        backend_->personalBack(personalAway_, output_.empty())) {
+        personalAway_.clear();
+        personalTold_(false);
+    }
 }
 
 std::optional<std::vector<AudioBackend::Output>>
@@ -264,6 +317,7 @@ AudioWorker::Clock::time_point AudioWorker::watch() {
             freshStartDue_ = true;
         }
     }
+    watchPersonal();
     if (backend_->routesChanged()) {
         routeCheckAt_ = now + kRouteSettle;
     }
@@ -272,7 +326,7 @@ AudioWorker::Clock::time_point AudioWorker::watch() {
         // A stream the server did not move to the new default, or that is not on the chosen
         // output now that it is back (or gone), is moved by opening it afresh.
         for (Entry& entry : entries_) {
-            if (entry.id == 0) {
+            if (entry.id == 0 || entry.held) {
                 continue;
             }
             DeviceFormat expected = entry.want;
@@ -329,7 +383,7 @@ void AudioWorker::recover(Clock::time_point now) {
     }
     bool all = true;
     for (Entry& entry : entries_) {
-        if (entry.id == 0 && !entry.suspended) {
+        if (entry.id == 0 && !entry.suspended && !entry.held) {
             all = reopen(entry) && all;
         }
     }
@@ -403,7 +457,7 @@ void AudioWorker::closeDevice(Entry& entry) {
 
 bool AudioWorker::anyMissing() const {
     return std::any_of(entries_.begin(), entries_.end(),
-                       [](const Entry& e) { return e.id == 0 && !e.suspended; });
+                       [](const Entry& e) { return e.id == 0 && !e.suspended && !e.held; });
 }
 
 bool AudioWorker::anyOpen() const {

@@ -68,6 +68,11 @@ public:
     // empty for the desktop's default. Open devices move at once; while the output is not
     // there they play on the default, and move back when it returns.
     void setOutput(std::string name);
+    // Whether output devices that ask for it stop where they are when the personal output they
+    // play on goes away; `told` hears, on the worker's thread, that such an output went (true)
+    // and, while nothing has played since, that it came back (false). The device stays stopped
+    // until it is played, suspended or resumed again; it then opens afresh where it belongs.
+    void holdWhenPersonalGoes(bool hold, std::function<void(bool gone)> told);
     // Any thread: the server's outputs, listed afresh on the worker's thread. When that takes
     // longer than `limit` (the worker is busy, the server slow), the last list it made.
     std::optional<std::vector<AudioBackend::Output>> outputs(std::chrono::milliseconds limit);
@@ -81,6 +86,8 @@ private:
         bool playing = false;
         bool suspended = false;
         bool deep = false;
+        // Stopped for a personal output that went away: not moved or reopened meanwhile.
+        bool held = false;
     };
 
     bool post(std::function<void()> job);
@@ -95,6 +102,10 @@ private:
     void closeDevice(Entry& entry);
     // Opens the device afresh where it should play, then closes where it played.
     void move(Entry& entry);
+    // Opens a held device afresh where it belongs.
+    void unhold(Entry& entry);
+    // A personal output went, or the one that went is back.
+    void watchPersonal();
     bool anyMissing() const;
     bool anyOpen() const;
     Clock::duration watchInterval() const;
@@ -123,6 +134,10 @@ private:
     Clock::duration retryWait_ = kFirstRetry;
     std::optional<Clock::time_point> routeCheckAt_;
     std::string output_;
+    bool holdPersonal_ = false;
+    std::function<void(bool)> personalTold_;
+    // The personal output a device was stopped for, until it is back or something plays.
+    std::string personalAway_;
 };
 
 } // namespace qf::sound

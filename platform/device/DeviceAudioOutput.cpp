@@ -34,6 +34,8 @@ bool DeviceAudioOutput::openDevice(int preferredRate, bool keepLooking, std::str
     want.channels = 2;
     want.periodFrames = kPeriodFrames;
     want.streamName = kStreamName;
+    // The noise stops with the headphones it plays on, when the program is asked to.
+    want.heldWhenPersonalGoes = true;
     device_ =
         system_.open(want, *this, reason,
                      keepLooking ? AudioSystem::Absent::KeepLooking : AudioSystem::Absent::Fail);

@@ -26,6 +26,9 @@ struct DeviceFormat {
     // otherwise send a stream reopened to follow the default back there. As obtained: whether
     // it opened so.
     bool pinDefault = false;
+    // An output that stops when the personal output it plays on goes away, if the audio
+    // system is told to (AudioBackend::holdWhenPersonalGoes).
+    bool heldWhenPersonalGoes = false;
 
     int bytesPerFrame() const { return channels * (format == SampleFormat::Float32 ? 4 : 2); }
 };

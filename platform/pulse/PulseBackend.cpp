@@ -217,8 +217,9 @@ void PulseBackend::onStreamState(pa_stream* stream, void* self) {
     }
 }
 
-void PulseBackend::onServerEvent(pa_context*, int event, std::uint32_t, void* self) {
+void PulseBackend::onServerEvent(pa_context*, int event, std::uint32_t index, void* self) {
     auto* backend = static_cast<PulseBackend*>(self);
+    backend->personal_.serverEvent(event, index);
     if (PulseRouting::movesStreams(event)) {
         backend->routesMoved_ = true;
         if (backend->hook_) {
@@ -290,6 +291,7 @@ bool PulseBackend::start(std::string& reason) {
     context_ = connect(reason);
     if (context_ != nullptr) {
         graphServer_ = isGraphServer();
+        personal_.setContext(context_);
         // Heard as they happen, so that the owner need not keep asking.
         pa_context_set_subscribe_callback(
             context_,
@@ -323,6 +325,7 @@ void PulseBackend::stop() {
         closeStream(*stream);
     }
     streams_.clear();
+    personal_.reset();
     if (context_ != nullptr) {
         disconnect(context_);
         context_ = nullptr;
@@ -458,6 +461,9 @@ AudioBackend::DeviceId PulseBackend::open(const DeviceFormat& want, bool exactRa
     if (const pa_buffer_attr* got = pa_stream_get_buffer_attr(owned->stream); got && want.capture) {
         obtained.periodFrames = static_cast<int>(got->fragsize / owned->frameBytes);
     }
+    if (want.heldWhenPersonalGoes && !want.capture) {
+        personal_.follow(owned->stream);
+    }
     const DeviceId id = nextId_++;
     streams_.emplace(id, std::move(owned));
     return id;
@@ -465,6 +471,7 @@ AudioBackend::DeviceId PulseBackend::open(const DeviceFormat& want, bool exactRa
 
 void PulseBackend::closeStream(Stream& stream) {
     if (stream.stream != nullptr) {
+        personal_.forget(stream.stream);
         pa_stream_set_state_callback(stream.stream, nullptr, nullptr);
         pa_stream_set_write_callback(stream.stream, nullptr, nullptr);
         pa_stream_set_read_callback(stream.stream, nullptr, nullptr);
@@ -634,6 +641,49 @@ bool PulseBackend::hasOutput(const std::string& name) {
     const bool found = contextReady(context_) && describe(false, name, device);
     pa_threaded_mainloop_unlock(loop_);
     return found;
+}
+
+std::string PulseBackend::personalGone(DeviceId device) {
+    const auto it = streams_.find(device);
+    if (it == streams_.end() || loop_ == nullptr) {
+        return {};
+    }
+    pa_threaded_mainloop_lock(loop_);
+    std::string gone = personal_.gone(it->second->stream);
+    pa_threaded_mainloop_unlock(loop_);
+    return gone;
+}
+
+bool PulseBackend::personalBack(const std::string& name, bool asDefault) {
+    if (loop_ == nullptr || name.empty()) {
+        return false;
+    }
+    struct Answer {
+        pa_threaded_mainloop* loop;
+        const std::string& name;
+        bool done = false;
+        bool back = false;
+    } answer{loop_, name};
+    pa_threaded_mainloop_lock(loop_);
+    pa_operation* operation =
+        contextReady(context_)
+            ? pa_context_get_sink_info_by_name(
+                  context_, asDefault ? "@DEFAULT_SINK@" : name.c_str(),
+                  [](pa_context*, const pa_sink_info* info, int last, void* data) {
+                      auto* into = static_cast<Answer*>(data);
+                      if (last != 0) {
+                          into->done = true;
+                          wakeWaiter(into->loop);
+                      } else if (info != nullptr) {
+                          into->back =
+                              into->name == info->name && PersonalOutputWatch::isPersonal(*info);
+                      }
+                  },
+                  &answer)
+            : nullptr;
+    const bool done = finish(operation, [&] { return answer.done; });
+    pa_threaded_mainloop_unlock(loop_);
+    return done && answer.back;
 }
 
 std::optional<std::vector<AudioBackend::Output>> PulseBackend::outputs() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/device/AudioBackend.h"
+#include "platform/pulse/PersonalOutputWatch.h"
 #include "platform/pulse/PulseRouting.h"
 
 #include <atomic>
@@ -69,6 +70,9 @@ public:
     bool tellsChanges() const override { return true; }
     bool strayed(const DeviceFormat& format) override;
     bool hasOutput(const std::string& name) override;
+    void holdWhenPersonalGoes(bool hold) override { personal_.hold(hold); }
+    std::string personalGone(DeviceId device) override;
+    bool personalBack(const std::string& name, bool asDefault) override;
     std::optional<std::vector<Output>> outputs() override;
     bool serverAppeared() override { return false; }
     void threadDone() override;
@@ -106,6 +110,12 @@ private:
     std::unique_ptr<PulseRouting> routing_;
     // Set before the loop starts, called on its thread.
     std::function<void()> hook_;
+    // The noise's streams and the personal outputs they play on.
+    PersonalOutputWatch personal_{[this] {
+        if (hook_) {
+            hook_();
+        }
+    }};
     // The main connection heard that the outputs or the default changed.
     std::atomic<bool> routesMoved_{false};
 
