@@ -57,13 +57,15 @@ void OutputSelection::follow(MainWindow* main) {
             });
     QAction* pause = menu->pauseWhenHeadphonesGo();
     pause->setChecked(pause_);
-    connect(pause, &QAction::toggled, this, [this](bool on) {
-        pause_ = on;
-        if (pauseWhenGone_) {
-            pauseWhenGone_(on);
-        }
-        keep();
-    });
+    connect(pause, &QAction::toggled, this, &OutputSelection::setPauseWhenHeadphonesGo);
+}
+
+void OutputSelection::setPauseWhenHeadphonesGo(bool on) {
+    pause_ = on;
+    if (pauseWhenGone_) {
+        pauseWhenGone_(on);
+    }
+    keep();
 }
 
 void OutputSelection::choose(const OutputMenu::Output& output) {

@@ -36,6 +36,8 @@ public:
     void follow(MainWindow* main);
     const OutputMenu::Output& chosen() const { return chosen_; }
     bool pausesWhenHeadphonesGo() const { return pause_; }
+    // What the menu's check does: applies it and keeps it.
+    void setPauseWhenHeadphonesGo(bool on);
     // What the menu does with a choice: applies it and keeps it.
     void choose(const OutputMenu::Output& output);
 

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QMenu>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -76,6 +77,41 @@ TEST_F(OutputSelectionTest, AChoiceIsKeptInTheUsersConfigurationFolder) {
         QDir(dir.path() + QStringLiteral("/quietfield")).entryList(QDir::Files | QDir::Hidden),
         QStringList{QStringLiteral("output")})
         << "no temporary is left beside it";
+}
+
+// Unchecked, "Pause When Headphones Go" is kept as a third line, also with the system default, and
+// holds at the next start; a file without it, as older ones are, pauses.
+TEST_F(OutputSelectionTest, PauseWhenHeadphonesGoIsKeptWithTheChoice) {
+    std::vector<bool> held;
+    const auto make = [&] {
+        return OutputSelection(
+            file, [](const std::string&) {},
+            [] { return std::optional<std::vector<OutputMenu::Output>>{}; },
+            [&](bool hold) { held.push_back(hold); });
+    };
+    make().load();
+    QMenu menu;
+    {
+        OutputSelection first = make();
+        first.load();
+        OutputMenu shown(&menu, [] { return std::optional<std::vector<OutputMenu::Output>>{}; });
+        // As the window's menu is joined to it.
+        QObject::connect(shown.pauseWhenHeadphonesGo(), &QAction::toggled, &first,
+                         [&first](bool on) { first.setPauseWhenHeadphonesGo(on); });
+        shown.pauseWhenHeadphonesGo()->trigger();
+    }
+    QFile written(file);
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(written.readAll(), QByteArray("\n\ncontinue\n"));
+    written.close();
+    OutputSelection next = make();
+    next.load();
+    EXPECT_TRUE(next.chosen().name.isEmpty());
+    EXPECT_FALSE(next.pausesWhenHeadphonesGo());
+    next.choose({QStringLiteral("qf_b"), QStringLiteral("Second")});
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(written.readAll(), QByteArray("qf_b\nSecond\ncontinue\n"));
+    EXPECT_EQ(held, (std::vector<bool>{true, true, false, false}));
 }
 
 } // namespace

@@ -59,7 +59,7 @@ menus=$(walk menus Quietfield) || fail "the menus could not be read"
 xdotool key Escape
 for item in "Output > System default (checked)" "Output > Quietfield-test-sink" \
     "Sleep > 15 minutes" "Sleep > 90 minutes" "Sleep > Cancel" "Options > Start at Login" \
-    "Options > Answer Media Keys (checked)"; do
+    "Options > Answer Media Keys (checked)" "Output > Pause When Headphones Go (checked)"; do
     grep -qxF "$item" <<<"$menus" || fail "no menu item reads '$item'; there are: $menus"
 done
 

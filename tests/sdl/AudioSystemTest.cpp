@@ -369,6 +369,43 @@ TEST_F(AudioSystemTest, PlaysOnTheChosenOutputWheneverItIsThere) {
     EXPECT_EQ(server->placeOf("Voice"), "first");
 }
 
+// Headphones that go away stop the noise where it is, rather than letting the server play what it
+// queued on the speakers: the owner is told once and leaves the device alone, hears when they
+// are back, and the device played again opens afresh on them. Other outputs go on as ever.
+TEST_F(AudioSystemTest, TheNoiseStopsWithTheHeadphonesItPlaysOnUntilTheyAreBack) {
+    std::atomic<int> gone{0};
+    std::atomic<int> back{0};
+    audio->holdWhenPersonalGoes(true, [&](bool went) { ++(went ? gone : back); });
+    CountingCallback noise;
+    CountingCallback take;
+    DeviceFormat want = format("Noise");
+    want.heldWhenPersonalGoes = true;
+    auto device = open(want, noise);
+    auto playback = open(format("Playback"), take);
+    ASSERT_TRUE(device && playback);
+    device->play();
+    playback->play();
+    server->addOutput("phones", true);
+    audio->setOutput("phones");
+    ASSERT_TRUE(waitFor([&] { return server->placeOf("Noise") == "phones"; }, 2s));
+
+    server->removeOutput("phones");
+    ASSERT_TRUE(waitFor([&] { return gone == 1; }, 2s));
+    const long stopped = noise.bytes();
+    const long taken = take.bytes();
+    std::this_thread::sleep_for(AudioWorker::kRouteSettle + 2 * AudioWorker::kWatchInterval);
+    EXPECT_EQ(noise.bytes(), stopped) << "the noise went on without its headphones";
+    EXPECT_GT(take.bytes(), taken) << "the recorder's playback stopped with the noise";
+    EXPECT_EQ(back, 0);
+
+    server->addOutput("phones", true);
+    ASSERT_TRUE(waitFor([&] { return back == 1; }, 2s));
+    device->resume();
+    ASSERT_TRUE(waitFor([&] { return noise.bytes() > stopped; }, 2s));
+    EXPECT_EQ(server->placeOf("Noise"), "phones");
+    EXPECT_EQ(gone, 1);
+}
+
 TEST_F(AudioSystemTest, ClosingNeverWaitsForAServerThatHangs) {
     CountingCallback noise;
     auto device = open(format("Noise"), noise);

@@ -64,18 +64,27 @@ void FakeServer::setNativeRate(int rate) {
     nativeRate_ = rate;
 }
 
-void FakeServer::addOutput(const std::string& name) {
+void FakeServer::addOutput(const std::string& name, bool personal) {
     std::lock_guard lock(mutex_);
     outputs_.push_back(name);
+    if (personal) {
+        personal_.push_back(name);
+    }
     defaultChanged_ = true;
 }
 
 void FakeServer::removeOutput(const std::string& name) {
     std::lock_guard lock(mutex_);
     outputs_.erase(std::remove(outputs_.begin(), outputs_.end(), name), outputs_.end());
+    const bool personal = std::find(personal_.begin(), personal_.end(), name) != personal_.end();
     for (auto& [id, d] : devices_) {
         if (d.placedOn == name) {
             d.placedOn = default_;
+            if (personal && holdPersonal_ && d.heldWhenPersonalGoes) {
+                std::lock_guard pumping(*d.pumping);
+                d.paused->store(true);
+                d.personalGone = name;
+            }
         }
     }
     defaultChanged_ = true;
@@ -176,6 +185,7 @@ AudioBackend::DeviceId FakeBackend::open(const DeviceFormat& want, bool exactRat
     FakeServer::Device& device = server_->devices_[id];
     device.stream = want.streamName;
     device.capture = want.capture;
+    device.heldWhenPersonalGoes = want.heldWhenPersonalGoes;
     const auto& outputs = server_->outputs_;
     const bool named = !want.capture && !want.output.empty() &&
                        std::find(outputs.begin(), outputs.end(), want.output) != outputs.end();
@@ -283,6 +293,29 @@ bool FakeBackend::hasOutput(const std::string& name) {
     std::lock_guard lock(server_->mutex_);
     const auto& outputs = server_->outputs_;
     return std::find(outputs.begin(), outputs.end(), name) != outputs.end();
+}
+
+void FakeBackend::holdWhenPersonalGoes(bool hold) {
+    std::lock_guard lock(server_->mutex_);
+    server_->holdPersonal_ = hold;
+}
+
+std::string FakeBackend::personalGone(DeviceId id) {
+    Call call(*server_);
+    std::lock_guard lock(server_->mutex_);
+    const auto it = server_->devices_.find(id);
+    return it == server_->devices_.end() ? std::string()
+                                         : std::exchange(it->second.personalGone, {});
+}
+
+bool FakeBackend::personalBack(const std::string& name, bool asDefault) {
+    Call call(*server_);
+    std::lock_guard lock(server_->mutex_);
+    const auto& personal = server_->personal_;
+    const auto& outputs = server_->outputs_;
+    return std::find(personal.begin(), personal.end(), name) != personal.end() &&
+           std::find(outputs.begin(), outputs.end(), name) != outputs.end() &&
+           (!asDefault || server_->default_ == name);
 }
 
 std::optional<std::vector<AudioBackend::Output>> FakeBackend::outputs() {

@@ -33,7 +33,9 @@ public:
     void setNativeRate(int rate);
     // An output besides the default comes or goes; streams on a removed one move to the
     // default, as a server rescues them.
-    void addOutput(const std::string& name);
+    // A personal output (headphones) that goes stops the devices that ask for it instead, while
+    // the owner holds them.
+    void addOutput(const std::string& name, bool personal = false);
     void removeOutput(const std::string& name);
     // Where the open device called `streamName` plays, or empty if none is open.
     std::string placeOf(const std::string& streamName);
@@ -61,6 +63,8 @@ private:
         std::string stream;
         bool capture = false;
         std::string placedOn;
+        bool heldWhenPersonalGoes = false;
+        std::string personalGone;
         std::shared_ptr<std::atomic<bool>> lost;
         std::shared_ptr<std::atomic<bool>> paused;
         std::shared_ptr<std::atomic<bool>> quit;
@@ -79,6 +83,8 @@ private:
     bool serverAnnounced_ = false;
     std::string default_ = "first";
     std::vector<std::string> outputs_;
+    std::vector<std::string> personal_;
+    bool holdPersonal_ = false;
     int nativeRate_ = 44100;
     bool started_ = false;
     std::uint32_t nextId_ = 1;
@@ -105,6 +111,9 @@ public:
     bool routesChanged() override;
     bool strayed(const DeviceFormat& format) override;
     bool hasOutput(const std::string& name) override;
+    void holdWhenPersonalGoes(bool hold) override;
+    std::string personalGone(DeviceId device) override;
+    bool personalBack(const std::string& name, bool asDefault) override;
     std::optional<std::vector<Output>> outputs() override;
     bool serverAppeared() override;
     void setChangeHook(std::function<void()> hook) override;

@@ -31,7 +31,10 @@ TEST(OutputMenuTest, ListsWhatTheServerHasAndWhatWasChosen) {
     QSignalSpy chosen(&output, &OutputMenu::chosenChanged);
 
     emit menu.aboutToShow();
-    EXPECT_EQ(shown(menu), (QStringList{"&System default *", "-", "Built-in Audio", "Jabra + Co"}));
+    // Last, its own check, kept as the list is filled afresh.
+    const QString pause = QStringLiteral("&Pause When Headphones Go *");
+    EXPECT_EQ(shown(menu),
+              (QStringList{"&System default *", "-", "Built-in Audio", "Jabra + Co", "-", pause}));
     menu.actions()[3]->trigger();
     ASSERT_EQ(chosen.size(), 1);
     EXPECT_EQ(chosen[0][0].toString(), QStringLiteral("headset"));
@@ -40,11 +43,11 @@ TEST(OutputMenuTest, ListsWhatTheServerHasAndWhatWasChosen) {
     server->pop_back();
     emit menu.aboutToShow();
     EXPECT_EQ(shown(menu), (QStringList{"&System default", "-", "Built-in Audio",
-                                        "Jabra + Co (not connected) *"}));
+                                        "Jabra + Co (not connected) *", "-", pause}));
     server.reset();
     emit menu.aboutToShow();
     EXPECT_EQ(shown(menu), (QStringList{"&System default", "-", "No sound server answers off",
-                                        "Jabra + Co (not connected) *"}));
+                                        "Jabra + Co (not connected) *", "-", pause}));
     menu.actions()[0]->trigger();
     ASSERT_EQ(chosen.size(), 2);
     EXPECT_TRUE(chosen[1][0].toString().isEmpty());
