@@ -40,6 +40,7 @@ void MediaSession::follow(MainWindow* main) {
             cancelSleep();
         }
     });
+    connect(main, &MainWindow::sleepAddRequested, this, &MediaSession::addSleep);
     const auto showSleep = [this, main] {
         main->showSleep(sleep_.minutesLeft(), sleep_.requestedMinutes());
     };
@@ -76,6 +77,16 @@ void MediaSession::sleepIn(int minutes) {
         p->endSleepFade();
     }
     sleep_.start(minutes);
+}
+
+void MediaSession::addSleep(int minutes) {
+    if (!sleep_.running()) {
+        return;
+    }
+    if (Playback* p = playback()) {
+        p->endSleepFade();
+    }
+    sleep_.extend(minutes);
 }
 
 void MediaSession::cancelSleep() {

@@ -29,6 +29,9 @@ public:
     void sleepIn(int minutes);
     // Stops the sleep timer; a fade underway is undone.
     void cancelSleep();
+    // Gives a running sleep timer more time; a fade underway is undone, and comes again over
+    // the new last minute.
+    void addSleep(int minutes);
 
 private:
     Playback* playback() const;

@@ -57,7 +57,8 @@ public:
     NoiseEngine& engine() { return engine_; }
     MixerControls& mixer() { return controls_; }
     // The caption says whether the mix is paused, and how many minutes the sleep timer has
-    // left (0: none set); the Sleep menu checks the time chosen (0: none).
+    // left (0: none set); the Sleep menu checks the time chosen (0: none), and offers more time
+    // only while there is some left.
     void showPaused(bool paused);
     void showSleep(int minutesLeft, int chosenMinutes);
     // The file last loaded into pictureBox, empty if none.
@@ -85,6 +86,8 @@ signals:
     void storedMixStarting();
     // The Sleep menu: a time in minutes, or 0 for Cancel.
     void sleepRequested(int minutes);
+    // The Sleep menu's Add: these minutes more for the running timer.
+    void sleepAddRequested(int minutes);
 
 protected:
     // The window's QueryUnload and Unload: every way of closing comes through here.

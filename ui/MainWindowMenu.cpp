@@ -50,6 +50,9 @@ MainWindowMenu::MainWindowMenu(QMenuBar* bar) {
         sleepActions[i] = action;
     }
     separator(sleepMenu, "sleepSep");
+    sleepAddAction =
+        item(sleepMenu, "sleepAdd15", QStringLiteral("&Add %1 Minutes").arg(kSleepAddMinutes));
+    sleepAddAction->setEnabled(false);
     sleepCancelAction = item(sleepMenu, "sleepCancel", QStringLiteral("&Cancel"));
 
     // Our own settings that are not the mix's.
