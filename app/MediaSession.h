@@ -12,6 +12,7 @@ namespace qf {
 class AppWindows;
 class MainWindow;
 class Playback;
+class SuspendAtEnd;
 
 // Joins the desktop's channels to the windows: the media controls and a second start of the
 // program (through the player service, when there is a session bus) and the sleep timer all
@@ -25,6 +26,9 @@ public:
 
     // Takes requests from, and shows the state on, a registered player service.
     void attach(MprisService& player);
+    // Shows the Sleep menu's Suspend at the End on each main window, and carries it out when
+    // the timer ends, before the program closes.
+    void attach(SuspendAtEnd& suspend);
     // Starts the sleep timer, or starts it afresh; a fade underway is undone.
     void sleepIn(int minutes);
     // Stops the sleep timer; a fade underway is undone.
@@ -42,6 +46,7 @@ private:
     SleepTimer& sleep_;
     std::function<void()> closeProgram_;
     MprisService* player_ = nullptr;
+    SuspendAtEnd* suspend_ = nullptr;
 };
 
 } // namespace qf

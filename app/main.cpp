@@ -6,9 +6,11 @@
 #include "app/ServerOrCardBackend.h"
 #include "app/ShutdownDeadline.h"
 #include "app/SleepTimer.h"
+#include "app/SuspendAtEnd.h"
 #include "app/TerminationSignals.h"
 #include "platform/dbus/InstanceHandOver.h"
 #include "platform/dbus/MprisService.h"
+#include "platform/dbus/SystemSuspend.h"
 #include "platform/device/AudioSystem.h"
 #include "platform/device/DeviceAudioOutput.h"
 #include "platform/mci/MediaControl.h"
@@ -141,7 +143,10 @@ int main(int argc, char* argv[]) {
     qf::TerminationSignals termination;
     QObject::connect(&termination, &qf::TerminationSignals::closeRequested, &windows, closeProgram);
     qf::SleepTimer sleep(qf::SleepTimer::minuteFromEnvironment());
+    qf::SuspendAtEnd suspendAtEnd(qf::SuspendAtEnd::fileInConfigFolder(),
+                                  &qf::SystemSuspend::request);
     qf::MediaSession session(windows, sleep, closeProgram);
+    session.attach(suspendAtEnd);
     if (registration == qf::MprisService::Registration::Registered) {
         session.attach(player);
     }

@@ -220,6 +220,10 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
+bool MainWindow::storeMix() {
+    return config_->saveAtExit();
+}
+
 void MainWindow::Unload() {
     unloaded_ = true;
     config_->saveAtExit();

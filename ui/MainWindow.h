@@ -68,6 +68,8 @@ public:
     // Runs while the engine waits for a sound output that was missing at start.
     const QTimer& outputWatch() const { return outputWatch_; }
 
+    // Writes the mix to disk now, as the window's close does; false if it could not be kept.
+    bool storeMix();
     // Runs when the window unloads, after the sound has stopped and the mix has been saved.
     void setUnloadStep(std::function<void()> step) { unloadStep_ = std::move(step); }
 

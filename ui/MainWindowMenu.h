@@ -27,13 +27,16 @@ public:
     QAction* saveConfigAction;
     QAction* configSeparator;
     QAction* exitAction;
-    // Object names: output; sleep, sleep15 ... sleep90, sleepSep, sleepAdd15, sleepCancel.
+    // Object names: output; sleep, sleep15 ... sleep90, sleepSep, sleepAdd15, sleepCancel,
+    // sleepSep2, sleepSuspend.
     QMenu* outputMenu;
     QMenu* sleepMenu;
     std::array<QAction*, kSleepMinutes.size()> sleepActions;
     // Enabled only while the timer runs.
     QAction* sleepAddAction;
     QAction* sleepCancelAction;
+    // Checkable: the machine is suspended when the timer ends.
+    QAction* sleepSuspendAction;
     // Object names: options, startAtLogin.
     QMenu* optionsMenu;
     QAction* startAtLoginAction;

@@ -117,7 +117,7 @@ TEST_F(MainWindowShellTest, SleepMenuAsksForItsTimesAndShowsWhatIsLeft) {
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Quietfield"));
 }
 
-// More time is offered only while the timer runs.
+// More time is offered only while the timer runs; Suspend at the End is a check of its own.
 TEST_F(MainWindowShellTest, SleepMenuAddsTimeOnlyWhileTheTimerRuns) {
     auto& menu = window.menu();
     QSignalSpy added(&window, &MainWindow::sleepAddRequested);
@@ -131,6 +131,8 @@ TEST_F(MainWindowShellTest, SleepMenuAddsTimeOnlyWhileTheTimerRuns) {
     EXPECT_EQ(asked.size(), 0);
     window.showSleep(0, 0);
     EXPECT_FALSE(menu.sleepAddAction->isEnabled());
+    EXPECT_TRUE(menu.sleepSuspendAction->isCheckable());
+    EXPECT_FALSE(menu.sleepSuspendAction->isChecked());
 }
 
 TEST_F(MainWindowShellTest, EveryMenuEntryHasAnAltLetterOfItsOwn) {
