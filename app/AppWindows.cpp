@@ -168,6 +168,11 @@ void AppWindows::closeAll() {
     }
 }
 
+bool AppWindows::storeMix() {
+    messages_.sendToStandardError();
+    return !main_ || main_->storeMix();
+}
+
 bool AppWindows::dismissModals() {
     bool any = false;
     // A modal window that refuses to go is tried again on the next round, not forever here.

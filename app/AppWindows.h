@@ -53,6 +53,10 @@ public:
     // is open is dismissed first, and the windows close once the code that opened it has
     // returned, never from inside its event loop.
     void closeAll();
+    // Writes the main window's mix to disk now, as its close does, with messages on standard
+    // error from then on: for the program's end, when nobody answers a box. True when there is
+    // no mix to keep.
+    bool storeMix();
 
     SplashWindow* splash() const { return splash_; }
     MainWindow* main() const { return main_; }

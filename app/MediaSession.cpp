@@ -3,6 +3,7 @@
 #include "app/AppWindows.h"
 #include "app/Playback.h"
 #include "app/SleepDuration.h"
+#include "app/SuspendAtEnd.h"
 #include "engine/MixTitle.h"
 
 #include <QCoreApplication>
@@ -23,7 +24,12 @@ MediaSession::MediaSession(AppWindows& windows, SleepTimer& sleep,
             p->fadeForSleep(length);
         }
     });
-    connect(&sleep_, &SleepTimer::expired, this, [this] { closeProgram_(); });
+    connect(&sleep_, &SleepTimer::expired, this, [this] {
+        if (suspend_ != nullptr) {
+            suspend_->atEnd([this] { return windows_.storeMix(); });
+        }
+        closeProgram_();
+    });
 }
 
 Playback* MediaSession::playback() const {
@@ -45,6 +51,10 @@ void MediaSession::follow(MainWindow* main) {
             cancelSleep();
         }
     });
+    connect(main, &MainWindow::sleepAddRequested, this, &MediaSession::addSleep);
+    if (suspend_ != nullptr) {
+        suspend_->follow(main);
+    }
     const auto showSleep = [this, main] {
         main->showSleep(sleep_.minutesLeft(), sleep_.requestedMinutes());
     };
@@ -128,6 +138,23 @@ void MediaSession::sleepIn(int minutes) {
         p->endSleepFade();
     }
     sleep_.start(minutes);
+}
+
+void MediaSession::attach(SuspendAtEnd& suspend) {
+    suspend_ = &suspend;
+    if (MainWindow* main = windows_.main()) {
+        suspend.follow(main);
+    }
+}
+
+void MediaSession::addSleep(int minutes) {
+    if (!sleep_.running()) {
+        return;
+    }
+    if (Playback* p = playback()) {
+        p->endSleepFade();
+    }
+    sleep_.extend(minutes);
 }
 
 void MediaSession::cancelSleep() {

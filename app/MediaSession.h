@@ -13,6 +13,7 @@ namespace qf {
 class AppWindows;
 class MainWindow;
 class Playback;
+class SuspendAtEnd;
 
 // Joins the desktop's channels to the windows: the media controls and a second start of the
 // program (through the player service, when there is a session bus) and the sleep timer all
@@ -27,6 +28,9 @@ public:
     // Takes requests from, and shows the state on, a registered player service, which answers
     // the media keys as `answerKeys` says; the Options menu changes and keeps that.
     void attach(MprisService& player, KeptSwitch& answerKeys);
+    // Shows the Sleep menu's Suspend at the End on each main window, and carries it out when
+    // the timer ends, before the program closes.
+    void attach(SuspendAtEnd& suspend);
     // Starts the sleep timer, or starts it afresh; a fade underway is undone.
     void sleepIn(int minutes);
     // Stops the sleep timer; a fade underway is undone.
@@ -34,6 +38,9 @@ public:
     // For the sound system, from any thread: the personal output the mix played on went away
     // (true), so the mix pauses, or is back (false), so what that paused plays again.
     std::function<void(bool gone)> personalOutputTold();
+    // Gives a running sleep timer more time; a fade underway is undone, and comes again over
+    // the new last minute.
+    void addSleep(int minutes);
 
 private:
     Playback* playback() const;
@@ -47,6 +54,7 @@ private:
     std::function<void()> closeProgram_;
     MprisService* player_ = nullptr;
     KeptSwitch* answerKeys_ = nullptr;
+    SuspendAtEnd* suspend_ = nullptr;
 };
 
 } // namespace qf

@@ -1,5 +1,7 @@
 #include "app/SleepTimer.h"
 
+#include "app/SleepDuration.h"
+
 #include <algorithm>
 #include <cstdlib>
 
@@ -42,11 +44,24 @@ std::chrono::milliseconds SleepTimer::minuteFromEnvironment() {
 }
 
 void SleepTimer::start(int minutes) {
-    const auto total = minute_ * minutes;
+    requested_ = minutes;
+    runFor(minute_ * minutes);
+}
+
+void SleepTimer::extend(int minutes) {
+    if (!running()) {
+        return;
+    }
+    requested_ += minutes;
+    // No longer than the longest time the timer takes at all, however often it is added to.
+    const auto left = std::chrono::milliseconds(std::max(endTimer_.remainingTime(), 0));
+    runFor(std::min(left + minute_ * minutes, minute_ * SleepDuration::kMaxMinutes));
+}
+
+void SleepTimer::runFor(std::chrono::milliseconds total) {
     fadeLength_ = std::min(total, minute_ * kFadeMinutes);
     fadeTimer_.start(total - fadeLength_);
     endTimer_.start(total);
-    requested_ = minutes;
     shownMinutes_ = minutesLeft();
     scheduleCount();
     emit changed();

@@ -24,12 +24,15 @@ public:
     // Starts the timer, or starts it afresh if it runs. Times shorter than the fade fade all
     // the way.
     void start(int minutes);
+    // Adds to the time left of a running timer, whose fade moves to the new last minute; a
+    // timer that does not run stays off.
+    void extend(int minutes);
     void cancel();
     bool running() const { return endTimer_.isActive(); }
     std::chrono::milliseconds minute() const { return minute_; }
     // Whole minutes left, counting a minute begun as a whole one; 0 when not running.
     int minutesLeft() const;
-    // The minutes of the last start, while it runs; 0 otherwise.
+    // The minutes of the last start and those added since, while it runs; 0 otherwise.
     int requestedMinutes() const { return running() ? requested_ : 0; }
 
 signals:
@@ -43,6 +46,7 @@ private:
     std::chrono::milliseconds minute_;
     std::chrono::milliseconds fadeLength_{0};
     void scheduleCount();
+    void runFor(std::chrono::milliseconds total);
 
     int requested_ = 0;
     int shownMinutes_ = 0;

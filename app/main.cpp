@@ -7,9 +7,11 @@
 #include "app/ServerOrCardBackend.h"
 #include "app/ShutdownDeadline.h"
 #include "app/SleepTimer.h"
+#include "app/SuspendAtEnd.h"
 #include "app/TerminationSignals.h"
 #include "platform/dbus/InstanceHandOver.h"
 #include "platform/dbus/MprisService.h"
+#include "platform/dbus/SystemSuspend.h"
 #include "platform/device/AudioSystem.h"
 #include "platform/device/DeviceAudioOutput.h"
 #include "platform/mci/MediaControl.h"
@@ -134,6 +136,8 @@ int main(int argc, char* argv[]) {
     qf::TerminationSignals termination;
     QObject::connect(&termination, &qf::TerminationSignals::closeRequested, &windows, closeProgram);
     qf::SleepTimer sleep(qf::SleepTimer::minuteFromEnvironment());
+    qf::SuspendAtEnd suspendAtEnd(qf::SuspendAtEnd::fileInConfigFolder(),
+                                  &qf::SystemSuspend::request);
     qf::MediaSession session(windows, sleep, closeProgram);
     // Before the first device opens, so the noise and the recorder start where the user chose.
     qf::OutputSelection output(
@@ -147,6 +151,7 @@ int main(int argc, char* argv[]) {
     QObject::connect(&windows, &qf::AppWindows::mainWindowCreated, &output,
                      &qf::OutputSelection::follow);
     qf::KeptSwitch answerKeys(qf::KeptSwitch::fileInConfigFolder("media-keys"), true);
+    session.attach(suspendAtEnd);
     if (registration == qf::MprisService::Registration::Registered) {
         session.attach(player, answerKeys);
     }

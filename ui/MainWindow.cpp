@@ -136,6 +136,8 @@ void MainWindow::connectCommands() {
             menu_->sleepActions[i], &QAction::triggered, this,
             [this, minutes = MainWindowMenu::kSleepMinutes[i]] { emit sleepRequested(minutes); });
     }
+    connect(menu_->sleepAddAction, &QAction::triggered, this,
+            [this] { emit sleepAddRequested(MainWindowMenu::kSleepAddMinutes); });
     connect(menu_->sleepCancelAction, &QAction::triggered, this,
             [this] { emit sleepRequested(0); });
 }
@@ -150,6 +152,7 @@ void MainWindow::showSleep(int minutesLeft, int chosenMinutes) {
     for (std::size_t i = 0; i < MainWindowMenu::kSleepMinutes.size(); ++i) {
         menu_->sleepActions[i]->setChecked(MainWindowMenu::kSleepMinutes[i] == chosenMinutes);
     }
+    menu_->sleepAddAction->setEnabled(minutesLeft > 0);
     showCaption();
 }
 
@@ -215,6 +218,10 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         Unload();
     }
     event->accept();
+}
+
+bool MainWindow::storeMix() {
+    return config_->saveAtExit();
 }
 
 void MainWindow::Unload() {

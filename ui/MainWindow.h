@@ -57,7 +57,8 @@ public:
     NoiseEngine& engine() { return engine_; }
     MixerControls& mixer() { return controls_; }
     // The caption says whether the mix is paused, and how many minutes the sleep timer has
-    // left (0: none set); the Sleep menu checks the time chosen (0: none).
+    // left (0: none set); the Sleep menu checks the time chosen (0: none), and offers more time
+    // only while there is some left.
     void showPaused(bool paused);
     void showSleep(int minutesLeft, int chosenMinutes);
     // The file last loaded into pictureBox, empty if none.
@@ -67,6 +68,8 @@ public:
     // Runs while the engine waits for a sound output that was missing at start.
     const QTimer& outputWatch() const { return outputWatch_; }
 
+    // Writes the mix to disk now, as the window's close does; false if it could not be kept.
+    bool storeMix();
     // Runs when the window unloads, after the sound has stopped and the mix has been saved.
     void setUnloadStep(std::function<void()> step) { unloadStep_ = std::move(step); }
 
@@ -85,6 +88,8 @@ signals:
     void storedMixStarting();
     // The Sleep menu: a time in minutes, or 0 for Cancel.
     void sleepRequested(int minutes);
+    // The Sleep menu's Add: these minutes more for the running timer.
+    void sleepAddRequested(int minutes);
 
 protected:
     // The window's QueryUnload and Unload: every way of closing comes through here.

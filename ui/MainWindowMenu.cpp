@@ -50,7 +50,13 @@ MainWindowMenu::MainWindowMenu(QMenuBar* bar) {
         sleepActions[i] = action;
     }
     separator(sleepMenu, "sleepSep");
+    sleepAddAction =
+        item(sleepMenu, "sleepAdd15", QStringLiteral("&Add %1 Minutes").arg(kSleepAddMinutes));
+    sleepAddAction->setEnabled(false);
     sleepCancelAction = item(sleepMenu, "sleepCancel", QStringLiteral("&Cancel"));
+    separator(sleepMenu, "sleepSep2");
+    sleepSuspendAction = item(sleepMenu, "sleepSuspend", QStringLiteral("S&uspend at the End"));
+    sleepSuspendAction->setCheckable(true);
 
     // Our own settings that are not the mix's.
     optionsMenu = bar->addMenu(QStringLiteral("O&ptions"));

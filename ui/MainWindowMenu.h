@@ -16,6 +16,8 @@ class MainWindowMenu {
 public:
     // The sleep timer's choices, in minutes.
     static constexpr std::array<int, 5> kSleepMinutes{15, 30, 45, 60, 90};
+    // What Add 15 Minutes adds to a running timer.
+    static constexpr int kSleepAddMinutes = 15;
 
     explicit MainWindowMenu(QMenuBar* bar);
 
@@ -25,11 +27,16 @@ public:
     QAction* saveConfigAction;
     QAction* configSeparator;
     QAction* exitAction;
-    // Object names: output; sleep, sleep15 ... sleep90, sleepSep, sleepCancel.
+    // Object names: output; sleep, sleep15 ... sleep90, sleepSep, sleepAdd15, sleepCancel,
+    // sleepSep2, sleepSuspend.
     QMenu* outputMenu;
     QMenu* sleepMenu;
     std::array<QAction*, kSleepMinutes.size()> sleepActions;
+    // Enabled only while the timer runs.
+    QAction* sleepAddAction;
     QAction* sleepCancelAction;
+    // Checkable: the machine is suspended when the timer ends.
+    QAction* sleepSuspendAction;
     // Object names: options, startAtLogin, answerMediaKeys.
     QMenu* optionsMenu;
     QAction* startAtLoginAction;

@@ -58,7 +58,8 @@ xdotool key --delay 150 alt+o
 menus=$(walk menus Quietfield) || fail "the menus could not be read"
 xdotool key Escape
 for item in "Output > System default (checked)" "Output > Quietfield-test-sink" \
-    "Sleep > 15 minutes" "Sleep > 90 minutes" "Sleep > Cancel" "Options > Start at Login" \
+    "Sleep > 15 minutes" "Sleep > 90 minutes" "Sleep > Add 15 Minutes" "Sleep > Cancel" \
+    "Sleep > Suspend at the End" "Options > Start at Login" \
     "Options > Answer Media Keys (checked)" "Output > Pause When Headphones Go (checked)"; do
     grep -qxF "$item" <<<"$menus" || fail "no menu item reads '$item'; there are: $menus"
 done

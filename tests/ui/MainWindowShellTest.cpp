@@ -117,6 +117,24 @@ TEST_F(MainWindowShellTest, SleepMenuAsksForItsTimesAndShowsWhatIsLeft) {
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Quietfield"));
 }
 
+// More time is offered only while the timer runs; Suspend at the End is a check of its own.
+TEST_F(MainWindowShellTest, SleepMenuAddsTimeOnlyWhileTheTimerRuns) {
+    auto& menu = window.menu();
+    QSignalSpy added(&window, &MainWindow::sleepAddRequested);
+    QSignalSpy asked(&window, &MainWindow::sleepRequested);
+    EXPECT_FALSE(menu.sleepAddAction->isEnabled());
+    window.showSleep(14, 15);
+    ASSERT_TRUE(menu.sleepAddAction->isEnabled());
+    menu.sleepAddAction->trigger();
+    ASSERT_EQ(added.size(), 1);
+    EXPECT_EQ(added[0][0].toInt(), 15);
+    EXPECT_EQ(asked.size(), 0);
+    window.showSleep(0, 0);
+    EXPECT_FALSE(menu.sleepAddAction->isEnabled());
+    EXPECT_TRUE(menu.sleepSuspendAction->isCheckable());
+    EXPECT_FALSE(menu.sleepSuspendAction->isChecked());
+}
+
 TEST_F(MainWindowShellTest, EveryMenuEntryHasAnAltLetterOfItsOwn) {
     auto& menu = window.menu();
     for (const QList<QAction*>& entries :
