@@ -11,12 +11,12 @@ namespace qf {
 
 namespace {
 // Anything longer was not written by this program.
-constexpr qint64 kLongestFile = 16;
+constexpr qint64 kLongestSwitch = 16;
 } // namespace
 
 KeptSwitch::KeptSwitch(QString file, bool byDefault) : file_(std::move(file)), on_(byDefault) {
     QFile kept(file_);
-    if (!file_.isEmpty() && kept.open(QIODevice::ReadOnly) && kept.size() <= kLongestFile) {
+    if (!file_.isEmpty() && kept.open(QIODevice::ReadOnly) && kept.size() <= kLongestSwitch) {
         const QByteArray word = kept.readAll().trimmed();
         if (word == "on" || word == "off") {
             on_ = word == "on";

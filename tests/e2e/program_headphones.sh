@@ -246,7 +246,7 @@ quiet_after_removal ||
 default_heard=$last_ms
 plug phones device.form_factor=headphones || fail "the headphones' sink did not load again"
 # Both servers hand the default back to the output the user chose once it is there again;
-# should one not, the test does, so that only the program's part is timed.
+# should one not, the test does, so that only the program is timed.
 if ! within 2000 default_now phones >/dev/null; then
     echo "program_headphones: the server kept its default on $(pactl get-default-sink); set again"
     pactl set-default-sink phones
