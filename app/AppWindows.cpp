@@ -58,7 +58,7 @@ void AppWindows::showMain() {
     connect(main_, &MainWindow::outputStarting, playback_, &Playback::deviceStarting);
     connect(main_, &MainWindow::outputStarted, playback_, &Playback::deviceStarted);
     connect(main_, &MainWindow::storedMixStarting, playback_, &Playback::storedMixStarting);
-    attention_ = new AttentionWatch(main_, AttentionWatch::kIdle, main_);
+    attention_ = new AttentionWatch(main_, AttentionWatch::idleFromEnvironment(), main_);
     connect(attention_, &AttentionWatch::attendedChanged, playback_, &Playback::setAttended);
     auto* screenLock = new ScreenLockWatch(attention_);
     connect(screenLock, &ScreenLockWatch::lockedChanged, attention_,

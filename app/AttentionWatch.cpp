@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QEvent>
 
+#include <cstdlib>
+
 namespace qf {
 
 AttentionWatch::AttentionWatch(QWidget* main, std::chrono::milliseconds idle, QObject* parent)
@@ -12,6 +14,17 @@ AttentionWatch::AttentionWatch(QWidget* main, std::chrono::milliseconds idle, QO
     sinceInput_.start();
     check_.start(idle_);
     qApp->installEventFilter(this);
+}
+
+std::chrono::milliseconds AttentionWatch::idleFromEnvironment() {
+    if (const char* text = std::getenv("QF_IDLE_SECONDS")) {
+        char* end = nullptr;
+        const double seconds = std::strtod(text, &end);
+        if (end != text && *end == '\0' && seconds > 0.0 && seconds * 1000.0 < kIdle.count()) {
+            return std::chrono::milliseconds(static_cast<long long>(seconds * 1000.0 + 0.5));
+        }
+    }
+    return kIdle;
 }
 
 AttentionWatch::~AttentionWatch() {
