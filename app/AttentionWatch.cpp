@@ -1,9 +1,9 @@
 #include "app/AttentionWatch.h"
 
+#include "app/EnvironmentSeconds.h"
+
 #include <QApplication>
 #include <QEvent>
-
-#include <cstdlib>
 
 namespace qf {
 
@@ -17,14 +17,7 @@ AttentionWatch::AttentionWatch(QWidget* main, std::chrono::milliseconds idle, QO
 }
 
 std::chrono::milliseconds AttentionWatch::idleFromEnvironment() {
-    if (const char* text = std::getenv("QF_IDLE_SECONDS")) {
-        char* end = nullptr;
-        const double seconds = std::strtod(text, &end);
-        if (end != text && *end == '\0' && seconds > 0.0 && seconds * 1000.0 < kIdle.count()) {
-            return std::chrono::milliseconds(static_cast<long long>(seconds * 1000.0 + 0.5));
-        }
-    }
-    return kIdle;
+    return EnvironmentSeconds::read("QF_IDLE_SECONDS", kIdle).value_or(kIdle);
 }
 
 AttentionWatch::~AttentionWatch() {

@@ -18,7 +18,7 @@ class AttentionWatch final : public QObject {
     Q_OBJECT
 public:
     static constexpr std::chrono::milliseconds kIdle{30000};
-    // kIdle, unless QF_IDLE_SECONDS holds a shorter positive number of seconds: the
+    // kIdle, unless QF_IDLE_SECONDS holds a positive number of seconds up to it: the
     // whole-program tests measure what follows the quiet time without waiting it out.
     static std::chrono::milliseconds idleFromEnvironment();
 

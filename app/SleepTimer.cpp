@@ -1,9 +1,9 @@
 #include "app/SleepTimer.h"
 
+#include "app/EnvironmentSeconds.h"
 #include "app/SleepDuration.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 namespace qf {
 
@@ -32,15 +32,8 @@ SleepTimer::SleepTimer(std::chrono::milliseconds minute, QObject* parent)
 }
 
 std::chrono::milliseconds SleepTimer::minuteFromEnvironment() {
-    const char* text = std::getenv("QF_SLEEP_SECONDS_PER_MINUTE");
-    if (text != nullptr) {
-        char* end = nullptr;
-        const double seconds = std::strtod(text, &end);
-        if (end != text && *end == '\0' && seconds > 0.0 && seconds <= 60.0) {
-            return std::chrono::milliseconds(static_cast<long long>(seconds * 1000.0 + 0.5));
-        }
-    }
-    return std::chrono::minutes(1);
+    return EnvironmentSeconds::read("QF_SLEEP_SECONDS_PER_MINUTE", std::chrono::minutes(1))
+        .value_or(std::chrono::minutes(1));
 }
 
 void SleepTimer::start(int minutes) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 namespace qf::sound {
 
@@ -122,6 +123,7 @@ struct DeviceAnswer {
     bool found = false;
     std::string name;
     int rate = 0;
+    bool personal = false;
 
     template <typename Info> static void take(pa_context*, const Info* info, int last, void* data) {
         auto* answer = static_cast<DeviceAnswer*>(data);
@@ -134,6 +136,9 @@ struct DeviceAnswer {
             answer->found = true;
             answer->name = info->name;
             answer->rate = static_cast<int>(info->sample_spec.rate);
+            if constexpr (std::is_same_v<Info, pa_sink_info>) {
+                answer->personal = PersonalOutputWatch::isPersonal(*info);
+            }
         }
     }
 };
@@ -352,6 +357,7 @@ bool PulseBackend::describe(bool capture, const std::string& name, Device& devic
     }
     device.name = answer.name;
     device.rate = answer.rate;
+    device.personal = answer.personal;
     return true;
 }
 
@@ -658,32 +664,11 @@ bool PulseBackend::personalBack(const std::string& name, bool asDefault) {
     if (loop_ == nullptr || name.empty()) {
         return false;
     }
-    struct Answer {
-        pa_threaded_mainloop* loop;
-        const std::string& name;
-        bool done = false;
-        bool back = false;
-    } answer{loop_, name};
     pa_threaded_mainloop_lock(loop_);
-    pa_operation* operation =
-        contextReady(context_)
-            ? pa_context_get_sink_info_by_name(
-                  context_, asDefault ? "@DEFAULT_SINK@" : name.c_str(),
-                  [](pa_context*, const pa_sink_info* info, int last, void* data) {
-                      auto* into = static_cast<Answer*>(data);
-                      if (last != 0) {
-                          into->done = true;
-                          wakeWaiter(into->loop);
-                      } else if (info != nullptr) {
-                          into->back =
-                              into->name == info->name && PersonalOutputWatch::isPersonal(*info);
-                      }
-                  },
-                  &answer)
-            : nullptr;
-    const bool done = finish(operation, [&] { return answer.done; });
+    Device device;
+    const bool found = contextReady(context_) && describe(false, asDefault ? "" : name, device);
     pa_threaded_mainloop_unlock(loop_);
-    return done && answer.back;
+    return found && device.name == name && device.personal;
 }
 
 std::optional<std::vector<AudioBackend::Output>> PulseBackend::outputs() {

@@ -83,6 +83,8 @@ private:
     struct Device {
         std::string name;
         int rate = 0;
+        // An output: headphones and the like (PersonalOutputWatch::isPersonal).
+        bool personal = false;
     };
     // With the loop locked: waits until `done` or the time is up.
     template <typename Done> bool waitFor(Done done, std::chrono::milliseconds limit);
