@@ -75,13 +75,14 @@ cpu_start=$(cpu_seconds)
 sleep 5
 cpu_playing=$(awk -v a="$cpu_start" -v b="$(cpu_seconds)" 'BEGIN { printf "%.2f", b - a }')
 
-# The fade to silence, from steady sound, in 10 ms steps.
+# The fade to silence, from steady sound, in 20 ms steps: shorter blocks of pink and brown noise
+# stray so far that one of them late in the fade can pass for the steady level.
 qf_record_start "$QF_SESSION_DIR/pausing.raw"
 sleep 1
 player pause
 sleep 1
 qf_record_stop
-shape=$("$QF_PYTHON" "$QF_E2E_DIR/fade_shape.py" "$QF_SESSION_DIR/pausing.raw" \
+shape=$("$QF_PYTHON" "$QF_E2E_DIR/fade_shape.py" "$QF_SESSION_DIR/pausing.raw" --block 0.02 \
     --steady-from 0.1 --steady-to 0.8) || fail "pause did not silence the sink"
 echo "program_media: pause: $shape"
 awk -v s="$(value_of fade_seconds "$shape")" 'BEGIN { exit !(s >= 0.15 && s <= 0.45) }' ||
